@@ -2,6 +2,8 @@
 
 #include "settings/disk_sync.h"
 
+#include <cstdint>
+
 // The operating system's own calls, one implementation per system (native_posix.cpp, native_win32.cpp).
 
 // Makes the settings files durable with the system's flush calls.
@@ -11,3 +13,9 @@ public:
     void SyncFile(const std::filesystem::path& file) override;
     void SyncDirectory(const std::filesystem::path& directory) noexcept override;
 };
+
+#ifdef _WIN32
+// SetWindowPos into the topmost band (HWND_TOPMOST) or out of it (HWND_NOTOPMOST), keeping the window's
+// position and size. The result is not looked at: there is nothing the caller could do about a failure.
+void setWindowPosTopMost(std::uintptr_t windowHandle, bool on);
+#endif

@@ -22,3 +22,9 @@ void NativeDiskSync::SyncDirectory(const std::filesystem::path&) noexcept
 {
     // NTFS journals the rename itself; there is no directory handle to flush.
 }
+
+void setWindowPosTopMost(std::uintptr_t windowHandle, bool on)
+{
+    ::SetWindowPos(reinterpret_cast<HWND>(windowHandle), on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE);
+}

@@ -1,0 +1,31 @@
+#include "settings/settings_store.h"
+#include "windows/application.h"
+#include "windows/help_menu.h"
+#include "windows/keypad_window.h"
+#include "windows/native.h"
+#include "windows/termination.h"
+
+#include <QGuiApplication>
+#include <QSessionManager>
+#include <iostream>
+
+int main(int argc, char** argv)
+{
+    chooseDisplayPlatform();
+    Application app(argc, argv);
+
+    NativeDiskSync diskSync;
+    DirectorySettingsStore settings(QCoreApplication::applicationDirPath().toStdString(), diskSync, std::cerr);
+    HelpMenu help;
+    KeypadWindow keypad(settings, help, help);
+    help.setKeypadWindow(&keypad);
+
+    // The desktop session's end saves the settings as a close would; SIGTERM, SIGHUP and SIGINT close the
+    // window.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &keypad, [&keypad] { keypad.unload(); });
+    closeOnTermination(&keypad);
+
+    keypad.load();
+    keypad.show();
+    return app.exec();
+}

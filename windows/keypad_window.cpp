@@ -1,0 +1,275 @@
+#include "windows/keypad_window.h"
+
+#include "keypad/keypad_layout.h"
+#include "windows/password_edit.h"
+#include "windows/topmost.h"
+#include "windows/twips.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+// Codes for the keys that the logic does not handle; never equal to a shortcut key's code.
+constexpr std::uint16_t kKeyCodeOther = 0xFFFF;
+
+// Title bar and borders assumed until the window system reports the real frame (before the window is
+// framed, without a window manager, offscreen).
+constexpr int kEstimatedFrameHeight = 25;
+
+std::uint16_t keyCodeFor(int qtKey)
+{
+    switch (qtKey) {
+    case Qt::Key_F2:
+        return kKeyCodeF2;
+    case Qt::Key_F3:
+        return kKeyCodeF3;
+    case Qt::Key_F4:
+        return kKeyCodeF4;
+    case Qt::Key_Escape:
+        return kKeyCodeEscape;
+    default:
+        return kKeyCodeOther;
+    }
+}
+
+// The shift state as a bit mask: 1 Shift, 2 Ctrl, 4 Alt.
+int shiftStateFor(Qt::KeyboardModifiers modifiers)
+{
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
+           (modifiers & Qt::AltModifier ? 4 : 0);
+}
+
+QString qtText(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+} // namespace
+
+KeypadWindow::KeypadWindow(SettingsStore& settings, HelpCommands& help, SecondaryWindows& secondary)
+    : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                               Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName("frmKeypad");
+    setWindowIcon(QIcon(":/icons/keypad.png"));
+    setAcceptDrops(false);
+    buildControls();
+    buildMenu();
+    m_keypad = std::make_unique<Keypad>(KeypadServices{*this, *m_field, help, *this, secondary, settings});
+
+    connect(m_field, &PasswordEdit::changed, this, [this] { m_keypad->field.Changed(); });
+    connect(m_field, &PasswordEdit::clicked, this, [this] { m_keypad->field.Clicked(); });
+    connect(m_field, &PasswordEdit::dragCompleted, this, [this](int effect) { m_keypad->field.DragCompleted(effect); });
+
+    // The window sees every key before the focused control does.
+    qApp->installEventFilter(this);
+}
+
+KeypadWindow::~KeypadWindow()
+{
+    qApp->removeEventFilter(this);
+}
+
+void KeypadWindow::buildControls()
+{
+    auto* client = new QWidget(this);
+    client->setObjectName("keypadClient");
+    client->setFixedWidth(twipsToPixels(kDesignClientWidth));
+    setCentralWidget(client);
+
+    QWidget* previous = nullptr;
+    for (const ControlLayout& control : keypadLayout()) {
+        QWidget* widget;
+        if (control.name == kFieldName) {
+            m_field = new PasswordEdit(client);
+            widget = m_field;
+        } else {
+            auto* button = new QPushButton(qtText(control.caption), client);
+            button->setAutoDefault(false);
+            m_buttons.emplace(std::string(control.name), button);
+            widget = button;
+        }
+        widget->setObjectName(qtText(control.name));
+        widget->setGeometry(twipsRect(control.left, control.top, control.width, control.height));
+        widget->setToolTip(qtText(control.tooltip));
+        if (control.inTabOrder) {
+            if (previous) {
+                setTabOrder(previous, widget);
+            }
+            previous = widget;
+        } else {
+            widget->setFocusPolicy(Qt::NoFocus);
+        }
+    }
+
+    for (const KeyDef& key : kKeyTable) {
+        const std::string name(key.controlName);
+        connect(m_buttons.at(name), &QPushButton::clicked, this, [this, name] { m_keypad->keys.PressKey(name); });
+    }
+    connect(m_buttons.at("cmdCaps"), &QPushButton::clicked, this, [this] { m_keypad->keys.ToggleCaps(); });
+    connect(m_buttons.at("cmdShift"), &QPushButton::clicked, this, [this] { m_keypad->keys.ToggleShift(); });
+    connect(m_buttons.at("cmdBackSpace"), &QPushButton::clicked, this, [this] { m_keypad->field.Back(); });
+    connect(m_buttons.at("cmdDelete"), &QPushButton::clicked, this, [this] { m_keypad->field.Delete(); });
+    connect(m_buttons.at("cmdClear"), &QPushButton::clicked, this, [this] { m_keypad->field.Clear(); });
+    connect(m_buttons.at("cmdSelectAll"), &QPushButton::clicked, this, [this] { m_keypad->field.SelectAll(); });
+}
+
+void KeypadWindow::buildMenu()
+{
+    std::map<MenuItem, QMenu*> submenus;
+    for (const MenuDef& def : kMenuTable) {
+        const bool hasSubmenu = std::any_of(kMenuTable.begin(), kMenuTable.end(),
+                                            [&](const MenuDef& other) { return other.parent == def.item; });
+        QAction* action;
+        if (hasSubmenu) {
+            QMenu* menu = def.parent ? submenus.at(*def.parent)->addMenu(qtText(def.designCaption))
+                                     : menuBar()->addMenu(qtText(def.designCaption));
+            menu->setObjectName(qtText(def.controlName));
+            submenus.emplace(def.item, menu);
+            action = menu->menuAction();
+        } else {
+            action = def.parent ? submenus.at(*def.parent)->addAction(qtText(def.designCaption))
+                                : menuBar()->addAction(qtText(def.designCaption));
+            const MenuItem item = def.item;
+            connect(action, &QAction::triggered, this, [this, item] { m_keypad->commands.MenuClicked(item); });
+        }
+        action->setObjectName(qtText(def.controlName));
+        m_actions.emplace(def.item, action);
+    }
+}
+
+void KeypadWindow::load()
+{
+    if (m_loaded) {
+        return;
+    }
+    m_loaded = true;
+    m_keypad->StartUp();
+    // The first key has the focus when the window first shows, whatever start-up did to the field.
+    m_buttons.at("cmd1")->setFocus(Qt::OtherFocusReason);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        move(available.center() - QPoint(width() / 2, (height() + kEstimatedFrameHeight) / 2));
+    }
+}
+
+void KeypadWindow::unload()
+{
+    if (m_unloaded) {
+        return;
+    }
+    m_unloaded = true;
+    m_keypad->ShutDown();
+}
+
+void KeypadWindow::SetKeyLabel(std::string_view controlName, std::string_view text)
+{
+    m_buttons.at(std::string(controlName))->setText(qtText(text));
+}
+
+void KeypadWindow::SetMenuVisible(MenuItem item, bool visible)
+{
+    m_actions.at(item)->setVisible(visible);
+    // With no top-level item left there is no menu bar at all.
+    const bool anyShown = std::any_of(kMenuTable.begin(), kMenuTable.end(), [this](const MenuDef& def) {
+        return !def.parent && m_actions.at(def.item)->isVisible();
+    });
+    menuBar()->setVisible(anyShown);
+    applyHeight();
+}
+
+void KeypadWindow::SetMenuCaption(MenuItem item, std::string_view caption)
+{
+    m_actions.at(item)->setText(qtText(caption));
+}
+
+void KeypadWindow::SetWindowHeight(int twips)
+{
+    m_outerHeightTwips = twips;
+    applyHeight();
+}
+
+void KeypadWindow::CloseWindow()
+{
+    close();
+}
+
+void KeypadWindow::SetCaption(std::string_view caption)
+{
+    setWindowTitle(qtText(caption));
+}
+
+void KeypadWindow::SetKeypadTopMost(bool on)
+{
+    SetTopMost(this, on);
+}
+
+int KeypadWindow::clientHeightFor(int outerTwips, int frameHeight, int menuBarHeight)
+{
+    const ControlLayout& lastVisible = controlLayout("cmdBackSpace");
+    const int keysBottom = twipsToPixels(lastVisible.top + lastVisible.height);
+    const int hiddenRowTop = twipsToPixels(controlLayout("cmdDelete").top);
+    const int keyArea =
+        twipsToPixels(outerTwips) - (frameHeight > 0 ? frameHeight : kEstimatedFrameHeight) - menuBarHeight;
+    return std::clamp(keyArea, keysBottom, hiddenRowTop) + menuBarHeight;
+}
+
+void KeypadWindow::applyHeight()
+{
+    if (m_outerHeightTwips <= 0) {
+        return;
+    }
+    const int frame = frameGeometry().height() - geometry().height();
+    // isHidden, not isVisible: before the first show no child counts as visible.
+    const int menuBarHeight = menuBar()->isHidden() ? 0 : menuBar()->sizeHint().height();
+    const int client = clientHeightFor(m_outerHeightTwips, frame, menuBarHeight);
+    if (size() != QSize(twipsToPixels(kDesignClientWidth), client)) {
+        setFixedSize(twipsToPixels(kDesignClientWidth), client);
+    }
+}
+
+bool KeypadWindow::isKeyForThisWindow(QObject* receiver) const
+{
+    // Keys for an open menu, a message box or another window of the program are theirs alone.
+    const auto* widget = qobject_cast<const QWidget*>(receiver);
+    return widget && widget->window() == this && !QApplication::activePopupWidget();
+}
+
+bool KeypadWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && isKeyForThisWindow(watched)) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        std::uint16_t code = keyCodeFor(key->key());
+        m_keypad->commands.KeyDown(code, shiftStateFor(key->modifiers()));
+        if (code == 0) {
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void KeypadWindow::closeEvent(QCloseEvent* event)
+{
+    unload();
+    event->accept();
+}
+
+void KeypadWindow::moveEvent(QMoveEvent* event)
+{
+    // The window manager's frame arrives some time after the first show, announced by a move.
+    applyHeight();
+    QMainWindow::moveEvent(event);
+}
+
+void KeypadWindow::showEvent(QShowEvent* event)
+{
+    applyHeight();
+    QMainWindow::showEvent(event);
+}

@@ -1,0 +1,7 @@
+#pragma once
+
+class QWidget;
+
+// Closes the window through its normal closing path, from the event loop, when the process is asked to end
+// (SIGTERM, SIGHUP, SIGINT), so that shut-down runs.
+void closeOnTermination(QWidget* window);
