@@ -3,6 +3,7 @@
 #include "windows/help_menu.h"
 #include "windows/keypad_window.h"
 #include "windows/native.h"
+#include "windows/stacking.h"
 #include "windows/termination.h"
 
 #include <QGuiApplication>
@@ -16,8 +17,9 @@ int main(int argc, char** argv)
 
     NativeDiskSync diskSync;
     DirectorySettingsStore settings(QCoreApplication::applicationDirPath().toStdString(), diskSync, std::cerr);
-    HelpMenu help;
-    KeypadWindow keypad(settings, help, help);
+    NativeStacking stacking;
+    HelpMenu help(stacking, QCoreApplication::applicationDirPath());
+    KeypadWindow keypad(settings, help, help, stacking);
     help.setKeypadWindow(&keypad);
 
     // The desktop session's end saves the settings as a close would; SIGTERM, SIGHUP and SIGINT close the

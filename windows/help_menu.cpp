@@ -1,13 +1,79 @@
 #include "windows/help_menu.h"
 
-// The viewers, the About window and the Contact command are not built yet; their menu items do nothing.
+#include "keypad/program_info.h"
+#include "windows/about_window.h"
+#include "windows/mail_link.h"
+#include "windows/stacking.h"
 
-void HelpMenu::OpenFaq() {}
+#include <QMessageBox>
 
-void HelpMenu::OpenLicense() {}
+namespace {
+QString fromView(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
-void HelpMenu::Contact() {}
+// Runs one step of a command whose steps each go ahead whatever became of the one before.
+template <typename Step> void ignoringFailure(Step step)
+{
+    try {
+        step();
+    } catch (...) {
+    }
+}
+} // namespace
 
-void HelpMenu::OpenAbout() {}
+HelpMenu::HelpMenu(WindowStacking& stacking, QString documentDirectory)
+    : m_stacking(stacking), m_documentDirectory(std::move(documentDirectory)),
+      m_aboutIntervalMs(AboutWindow::kDefaultIntervalMs)
+{}
 
-void HelpMenu::CloseAboutIfOpen() {}
+QString HelpMenu::contactText()
+{
+    return QStringLiteral("If you are reporting a error, please give me a detailed description of the error and "
+                          "what you were doing when it occured.  Thank You!  ") +
+           fromView(glyphward::kSupportAddress);
+}
+
+QString HelpMenu::mailLink()
+{
+    return QStringLiteral("mailto:") + fromView(glyphward::kSupportAddress) + QStringLiteral("?subject=Glyphward User");
+}
+
+void HelpMenu::Contact()
+{
+    ignoringFailure([this] {
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Contact Brivex"), contactText(), QMessageBox::Ok,
+                        m_keypad);
+        box.setObjectName("msgContact");
+        box.exec();
+    });
+    ignoringFailure([this] { openMailLink(m_keypad, mailLink()); });
+}
+
+void HelpMenu::OpenAbout()
+{
+    m_stacking.SetTopMost(m_keypad, false);
+    if (!m_about) {
+        m_about = new AboutWindow(m_keypad, m_stacking, m_aboutIntervalMs);
+    }
+    m_about->show();
+    m_about->raise();
+    m_stacking.SetTopMost(m_about, true);
+}
+
+void HelpMenu::CloseAboutIfOpen()
+{
+    if (m_about) {
+        m_about->close();
+    }
+}
+
+void HelpMenu::OpenViewer(ViewerKind kind)
+{
+    ignoringFailure([this] { m_stacking.SetTopMost(m_keypad, false); });
+    ignoringFailure([this, kind] {
+        DocumentViewer viewer(kind, m_documentDirectory, m_keypad, m_stacking);
+        viewer.exec();
+    });
+}

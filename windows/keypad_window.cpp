@@ -2,7 +2,7 @@
 
 #include "keypad/keypad_layout.h"
 #include "windows/password_edit.h"
-#include "windows/topmost.h"
+#include "windows/stacking.h"
 #include "windows/twips.h"
 
 #include <QAction>
@@ -53,9 +53,11 @@ QString qtText(std::string_view text)
 }
 } // namespace
 
-KeypadWindow::KeypadWindow(SettingsStore& settings, HelpCommands& help, SecondaryWindows& secondary)
+KeypadWindow::KeypadWindow(SettingsStore& settings, HelpCommands& help, SecondaryWindows& secondary,
+                           WindowStacking& stacking)
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                               Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+                               Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_stacking(stacking)
 {
     setObjectName("frmKeypad");
     setWindowIcon(QIcon(":/icons/keypad.png"));
@@ -208,7 +210,7 @@ void KeypadWindow::SetCaption(std::string_view caption)
 
 void KeypadWindow::SetKeypadTopMost(bool on)
 {
-    SetTopMost(this, on);
+    m_stacking.SetTopMost(this, on);
 }
 
 int KeypadWindow::clientHeightFor(int outerTwips, int frameHeight, int menuBarHeight)

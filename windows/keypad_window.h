@@ -12,6 +12,7 @@
 #include <string>
 
 class PasswordEdit;
+class WindowStacking;
 class QAction;
 class QPushButton;
 
@@ -22,7 +23,7 @@ class KeypadWindow : public QMainWindow, public KeypadView, public TopmostBand
     Q_OBJECT
 
 public:
-    KeypadWindow(SettingsStore& settings, HelpCommands& help, SecondaryWindows& secondary);
+    KeypadWindow(SettingsStore& settings, HelpCommands& help, SecondaryWindows& secondary, WindowStacking& stacking);
     ~KeypadWindow() override;
 
     // Start-up; runs once, before the window is first shown.
@@ -61,6 +62,7 @@ private:
     void applyHeight();
     bool isKeyForThisWindow(QObject* receiver) const;
 
+    WindowStacking& m_stacking;
     std::map<std::string, QPushButton*, std::less<>> m_buttons;
     std::map<MenuItem, QAction*> m_actions;
     PasswordEdit* m_field = nullptr;

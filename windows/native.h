@@ -18,4 +18,7 @@ public:
 // SetWindowPos into the topmost band (HWND_TOPMOST) or out of it (HWND_NOTOPMOST), keeping the window's
 // position and size. The result is not looked at: there is nothing the caller could do about a failure.
 void setWindowPosTopMost(std::uintptr_t windowHandle, bool on);
+
+// ShellExecuteA "OPEN" of a file or link with no parameters, shown normally. The result is not looked at.
+void shellOpen(std::uintptr_t parentWindow, const char* file, const char* directory);
 #endif

@@ -3,6 +3,9 @@
 #include <system_error>
 #include <windows.h>
 
+// After windows.h, whose definitions it needs.
+#include <shellapi.h>
+
 void NativeDiskSync::SyncFile(const std::filesystem::path& file)
 {
     HANDLE handle = ::CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -27,4 +30,10 @@ void setWindowPosTopMost(std::uintptr_t windowHandle, bool on)
 {
     ::SetWindowPos(reinterpret_cast<HWND>(windowHandle), on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void shellOpen(std::uintptr_t parentWindow, const char* file, const char* directory)
+{
+    // SW_SHOWNORMAL rather than 0 (SW_HIDE), which would hide the mail program's window.
+    ::ShellExecuteA(reinterpret_cast<HWND>(parentWindow), "OPEN", file, "", directory, SW_SHOWNORMAL);
 }

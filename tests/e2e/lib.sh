@@ -192,8 +192,8 @@ waitExit()
 
 # --- the keypad ----------------------------------------------------------------------------------------------
 
-# prepareKeypad [menu.dd=TRUE|FALSE|missing] [caps.dd=...] [shift.dd=...]: a fresh copy of the program in a
-# directory of its own (it keeps its settings beside its real executable: a symbolic link would lead it back to
+# prepareKeypad [menu.dd=TRUE|FALSE|missing] [caps.dd=...] [shift.dd=...]: a fresh copy of the program (with its
+# documents) in a directory of its own (it keeps its settings beside its real executable: a symbolic link would lead it back to
 # the build), with the installed settings files, then those given written as the test says. Sets keypadDir.
 keypadCount=0
 prepareKeypad()
@@ -202,7 +202,7 @@ prepareKeypad()
     keypadDir="$e2eTmp/keypad$keypadCount"
     mkdir "$keypadDir"
     cp "$keypadExe" "$keypadDir/glyphward"
-    cp "$assetsDir"/*.dd "$keypadDir/"
+    cp "$assetsDir"/*.dd "$assetsDir"/*.rtf "$keypadDir/"
     local setting
     for setting in "$@"; do
         if [[ ${setting#*=} == missing ]]; then

@@ -3,7 +3,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$@"
 : "${GLYPHWARD_VERSION:?must hold the version of the program, as CTest sets it}"
-title="Glyphward OSK $GLYPHWARD_VERSION - - by: Ansel Verrick - - www.glyphward.example"
+title="Glyphward OSK $GLYPHWARD_VERSION - - by: Ansel Verrick - - glyphward.example"
 
 prepareKeypad menu.dd=TRUE
 startKeypad

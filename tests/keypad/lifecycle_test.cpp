@@ -11,7 +11,7 @@ namespace {
 
 using LifecycleTest = KeypadFixture;
 
-const std::string kTitle = "Glyphward OSK 0.0.10 - - by: Ansel Verrick - - www.glyphward.example";
+const std::string kTitle = "Glyphward OSK 0.0.10 - - by: Ansel Verrick - - glyphward.example";
 
 TEST_F(LifecycleTest, StartUpWithEverythingFalseRunsItsStepsInOrder)
 {
@@ -79,7 +79,7 @@ TEST_F(LifecycleTest, TheTitleTextsAreSetForTheWholeProgram)
     EXPECT_EQ(window.caption, kTitle);
     EXPECT_EQ(Module1::TitleName, "Glyphward OSK ");
     EXPECT_EQ(Module1::VersionText, "0.0.10");
-    EXPECT_EQ(Module1::TitleCredit, " - - by: Ansel Verrick - - www.glyphward.example");
+    EXPECT_EQ(Module1::TitleCredit, " - - by: Ansel Verrick - - glyphward.example");
     EXPECT_EQ(Module1::BuildVersionText(1, 20, 300), "1.20.300");
 }
 

@@ -1,4 +1,5 @@
 #include "keypad/keypad_layout.h"
+#include "window_doubles.h"
 #include "windows/keypad_window.h"
 #include "windows/password_edit.h"
 
@@ -12,32 +13,6 @@
 
 namespace {
 
-struct MemorySettings : SettingsStore
-{
-    bool ReadSetting(std::string_view name) override
-    {
-        const auto found = values.find(name);
-        return found != values.end() ? found->second : defaultSetting(name);
-    }
-    void WriteSetting(std::string_view name, bool value) override
-    {
-        values[std::string(name)] = value;
-        writes.emplace_back(name);
-    }
-    std::map<std::string, bool, std::less<>> values;
-    std::vector<std::string> writes;
-};
-
-struct NullHelp : HelpCommands, SecondaryWindows
-{
-    void OpenFaq() override { log.push_back("faq"); }
-    void OpenLicense() override { log.push_back("license"); }
-    void Contact() override { log.push_back("contact"); }
-    void OpenAbout() override { log.push_back("about"); }
-    void CloseAboutIfOpen() override { log.push_back("close about"); }
-    std::vector<std::string> log;
-};
-
 class KeypadWindowTest : public ::testing::Test
 {
 protected:
@@ -45,7 +20,7 @@ protected:
     KeypadWindow& open(bool menu, bool caps, bool shift)
     {
         settings.values = {{"menu.dd", menu}, {"caps.dd", caps}, {"shift.dd", shift}};
-        window = std::make_unique<KeypadWindow>(settings, help, help);
+        window = std::make_unique<KeypadWindow>(settings, help, help, stacking);
         window->load();
         window->show();
         QApplication::setActiveWindow(window.get());
@@ -75,6 +50,7 @@ protected:
 
     MemorySettings settings;
     NullHelp help;
+    RecordingStacking stacking;
     std::unique_ptr<KeypadWindow> window;
 };
 
@@ -122,8 +98,8 @@ TEST_F(KeypadWindowTest, FirstFocusIsOnTheFirstKeyEvenWithBothLocksRestored)
     EXPECT_EQ(QApplication::focusWidget(), button("cmd1"));
     EXPECT_EQ(button("cmdA")->text(), "A");
     EXPECT_EQ(button("cmd1")->text(), "!");
-    EXPECT_EQ(window->windowTitle(), "Glyphward OSK 0.0.10 - - by: Ansel Verrick - - www.glyphward.example");
-    EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(window->windowTitle(), "Glyphward OSK 0.0.10 - - by: Ansel Verrick - - glyphward.example");
+    EXPECT_EQ(stacking.log, std::vector<std::string>{"frmKeypad on"});
     EXPECT_FALSE(window->windowIcon().isNull());
 }
 
@@ -276,7 +252,7 @@ TEST_F(KeypadWindowTest, EscClosesAndSavesOnceAndTheNextStartRestores)
     window.reset();
     settings.writes.clear();
     settings.values = saved;
-    window = std::make_unique<KeypadWindow>(settings, help, help);
+    window = std::make_unique<KeypadWindow>(settings, help, help, stacking);
     window->load();
     EXPECT_TRUE(window->keypad().model.CapsLock);
     EXPECT_FALSE(window->keypad().model.MenuShown);

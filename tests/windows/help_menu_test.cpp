@@ -1,0 +1,213 @@
+#include "keypad/program_info.h"
+#include "window_doubles.h"
+#include "windows/about_window.h"
+#include "windows/document_viewer.h"
+#include "windows/help_menu.h"
+#include "windows/keypad_window.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QUrl>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Runs `act` on the modal window as soon as one is shown, from the event loop that the modal call runs.
+void whenModal(std::function<void(QWidget*)> act)
+{
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isVisible()) {
+            poll->stop();
+            poll->deleteLater();
+            act(modal);
+        }
+    });
+    poll->start(10);
+}
+
+class HelpMenuTest : public ::testing::Test
+{
+protected:
+    HelpMenuTest()
+    {
+        help.setKeypadWindow(&keypad);
+        keypad.load();
+        stacking.log.clear();
+    }
+
+    MemorySettings settings;
+    RecordingStacking stacking;
+    HelpMenu help{stacking, QStringLiteral(GLYPHWARD_ASSETS_DIR)};
+    KeypadWindow keypad{settings, help, help, stacking};
+};
+
+TEST_F(HelpMenuTest, AViewerTakesTheTopmostBandWhileOpenAndGivesItBack)
+{
+    for (MenuItem item : {MenuItem::HelpFAQ, MenuItem::HelpLicense}) {
+        stacking.log.clear();
+        QString caption;
+        whenModal([&](QWidget* viewer) {
+            caption = viewer->windowTitle();
+            viewer->close();
+        });
+        keypad.keypad().commands.MenuClicked(item);
+
+        const std::string name = item == MenuItem::HelpFAQ ? "frmHelp" : "frmLicense";
+        EXPECT_EQ(stacking.log,
+                  (std::vector<std::string>{"frmKeypad off", name + " on", name + " off", "frmKeypad on"}));
+        EXPECT_EQ(caption, item == MenuItem::HelpFAQ ? "Glyphward OSK F.A.Q." : "Glyphward OSK Liscense Agreement");
+    }
+}
+
+TEST_F(HelpMenuTest, ViewersShowTheirDocumentsAndKeepTheResizeRule)
+{
+    for (ViewerKind kind : {ViewerKind::Faq, ViewerKind::License}) {
+        DocumentViewer viewer(kind, QStringLiteral(GLYPHWARD_ASSETS_DIR), &keypad, stacking);
+        viewer.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&viewer));
+        const QString text = viewer.view()->toPlainText();
+        EXPECT_TRUE(text.startsWith(kind == ViewerKind::Faq ? "Glyphward OSK: questions and answers"
+                                                            : "Glyphward OSK License Agreement"))
+            << text.left(80).toStdString();
+        EXPECT_TRUE(viewer.view()->isReadOnly());
+
+        const int below = (DocumentViewer::heightSubtracted(kind) + 7) / 15; // twips to pixels, rounded
+        for (QSize size : {QSize(300, 200), QSize(900, 700), QSize(640, 480)}) {
+            viewer.resize(size);
+            QCoreApplication::processEvents();
+            const QRect outer = viewer.frameGeometry();
+            const QRect expected(0, 0, std::min(outer.width() - 7, viewer.width()),
+                                 std::min(outer.height() - below, viewer.height()));
+            EXPECT_EQ(viewer.view()->geometry(), expected) << size.width() << "x" << size.height();
+        }
+        viewer.close();
+    }
+}
+
+TEST_F(HelpMenuTest, AMissingDocumentIsNamedInTheView)
+{
+    DocumentViewer viewer(ViewerKind::Faq, QStringLiteral("/nonexistent"), &keypad, stacking);
+    EXPECT_EQ(viewer.view()->toPlainText(), "Could not read /nonexistent/Help.rtf: the file does not exist");
+
+    QTemporaryDir dir;
+    QFile plain(dir.filePath("GlyphwardLiscense.rtf"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.write("Just some text.\n");
+    plain.close();
+    DocumentViewer notRtf(ViewerKind::License, dir.path(), &keypad, stacking);
+    EXPECT_EQ(notRtf.view()->toPlainText(),
+              QDir::toNativeSeparators(dir.filePath("GlyphwardLiscense.rtf")).prepend("Could not read ") +
+                  ": not an RTF document");
+}
+
+TEST_F(HelpMenuTest, AboutShowsTheVersionAndClosesByItselfHandingTheBandBack)
+{
+    help.setAboutInterval(100);
+    keypad.keypad().commands.MenuClicked(MenuItem::HelpAbout);
+    AboutWindow* about = help.aboutWindow();
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(about->windowTitle(), keypad.windowTitle());
+    EXPECT_EQ(about->findChild<QLabel*>("lblVersion")->text(), "0.0.10");
+    EXPECT_EQ(about->findChild<QLabel*>("lblAVerrick")->text(), "By: Ansel Verrick");
+    EXPECT_EQ(about->findChild<QLabel*>("lblWeb")->text().toStdString(), glyphward::kWebAddress);
+    EXPECT_TRUE(about->windowFlags() & Qt::FramelessWindowHint);
+
+    EXPECT_TRUE(QTest::qWaitFor([&] { return help.aboutWindow() == nullptr; }, 2000));
+    EXPECT_EQ(stacking.log, (std::vector<std::string>{"frmKeypad off", "frmAboutGlyphward on", "frmAboutGlyphward off",
+                                                      "frmKeypad on"}));
+}
+
+TEST_F(HelpMenuTest, ClickingAnAboutTextClosesItAtOnceButNotThePicture)
+{
+    for (const char* label : {"lblVersion", "lblAVerrick", "lblWeb"}) {
+        help.OpenAbout();
+        AboutWindow* about = help.aboutWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(about));
+        QTest::mouseClick(about->findChild<QLabel*>("Image2"), Qt::LeftButton);
+        ASSERT_EQ(help.aboutWindow(), about) << "a click on the picture does nothing";
+
+        QTest::mouseClick(about->findChild<QLabel*>(label), Qt::LeftButton);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return help.aboutWindow() == nullptr; }, 1000)) << label;
+    }
+}
+
+TEST_F(HelpMenuTest, AboutAgainBringsItForwardWithoutRestartingItsTimer)
+{
+    help.setAboutInterval(400);
+    help.OpenAbout();
+    AboutWindow* about = help.aboutWindow();
+    QTest::qWait(250);
+    help.OpenAbout();
+    EXPECT_EQ(help.aboutWindow(), about);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return help.aboutWindow() == nullptr; }, 300))
+        << "closes 400 ms after the first opening, not the second";
+}
+
+TEST_F(HelpMenuTest, ClosingTheKeypadClosesTheAboutWindow)
+{
+    keypad.show();
+    help.OpenAbout();
+    ASSERT_NE(help.aboutWindow(), nullptr);
+
+    keypad.close();
+
+    EXPECT_TRUE(QTest::qWaitFor([&] { return help.aboutWindow() == nullptr; }, 1000));
+    EXPECT_EQ(settings.writes.size(), 3u);
+}
+
+// Receives the links the program hands to the desktop.
+class LinkCatcher : public QObject
+{
+    Q_OBJECT
+
+public slots:
+    void open(const QUrl& url) { links << url; }
+
+public:
+    QList<QUrl> links;
+};
+
+TEST_F(HelpMenuTest, ContactAsksForAReportThenOpensTheMailLink)
+{
+    LinkCatcher catcher;
+    QDesktopServices::setUrlHandler("mailto", &catcher, "open");
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    bool linkOpenedBeforeDismissal = true;
+    whenModal([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        linkOpenedBeforeDismissal = !catcher.links.isEmpty();
+        box->accept();
+    });
+
+    keypad.keypad().commands.MenuClicked(MenuItem::HelpContact);
+    QDesktopServices::unsetUrlHandler("mailto");
+
+    EXPECT_EQ(title, "Contact Brivex");
+    EXPECT_EQ(icon, QMessageBox::Information);
+    EXPECT_EQ(text.toStdString(), "If you are reporting a error, please give me a detailed description of the error "
+                                  "and what you were doing when it occured.  Thank You!  " +
+                                      std::string(glyphward::kSupportAddress));
+    EXPECT_FALSE(linkOpenedBeforeDismissal);
+    ASSERT_EQ(catcher.links.size(), 1);
+    EXPECT_EQ(catcher.links.front().toString().toStdString(),
+              "mailto:" + std::string(glyphward::kSupportAddress) + "?subject=Glyphward User");
+}
+
+} // namespace
+
+#include "help_menu_test.moc"
