@@ -10,13 +10,30 @@ PACKAGES := cmake make g++ qt6-base-dev qt6-qpa-plugins fonts-dejavu-core xdg-ut
 # tools that drive it, a GTK password dialog as a drop target, and the Windows cross compiler.
 TEST_PACKAGES := libgtest-dev clang-format xvfb xauth openbox xdotool x11-utils zenity g++-mingw-w64-x86-64-posix
 
-.PHONY: run test build configure deps test-deps screenshot format clean
+.PHONY: run test check-sanitize build configure deps test-deps screenshot format clean
 
 run: build
 	$(BUILD_DIR)/glyphward
 
 test: test-deps build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# The whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer (without the tests of the
+# hardening that such a build leaves out, label no-sanitize), then a short run of each fuzz target (clang's
+# libFuzzer). Leaks in libraries we do not build are suppressed in tests/lsan.supp.
+SANITIZE_DIR ?= build-sanitize
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 30
+
+check-sanitize: test-deps
+	@scripts/install-packages clang libclang-rt-14-dev
+	cmake -S . -B $(SANITIZE_DIR) -DGLYPHWARD_SANITIZE=ON -DGLYPHWARD_TESTS=ON
+	cmake --build $(SANITIZE_DIR) -j $(JOBS)
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1 \
+		ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS) -LE no-sanitize
+	cmake -S . -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ -DGLYPHWARD_FUZZ=ON -DGLYPHWARD_TESTS=OFF
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target rtf_fuzz settings_fuzz
+	scripts/fuzz-briefly $(FUZZ_DIR) $(FUZZ_SECONDS) rtf settings
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)

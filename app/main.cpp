@@ -12,6 +12,8 @@
 
 int main(int argc, char** argv)
 {
+    // Before anything that could come to hold the password, or load a library, exists.
+    hardenProcess();
     chooseDisplayPlatform();
     Application app(argc, argv);
 

@@ -5,6 +5,15 @@
 #include <stdexcept>
 #include <utility>
 
+namespace {
+SecretText::MemoryLock g_memoryLock;
+} // namespace
+
+void SecretText::setMemoryLock(MemoryLock memoryLock) noexcept
+{
+    g_memoryLock = memoryLock;
+}
+
 void wipeMemory(void* data, std::size_t size) noexcept
 {
     // Volatile stores are observable behaviour, so they survive even when the buffer is freed right after.
@@ -111,6 +120,9 @@ void SecretText::reserve(std::size_t capacity)
     }
     const std::size_t grown = std::max({capacity, m_capacity * 2, std::size_t{32}});
     char* fresh = new char[grown]();
+    if (g_memoryLock.lock) {
+        g_memoryLock.lock(fresh, grown);
+    }
     if (m_data) {
         std::copy(m_data, m_data + m_size, fresh);
     }
@@ -125,6 +137,9 @@ void SecretText::release() noexcept
 {
     if (m_data) {
         wipeMemory(m_data, m_capacity);
+        if (g_memoryLock.unlock) {
+            g_memoryLock.unlock(m_data, m_capacity);
+        }
         delete[] m_data;
     }
     m_data = nullptr;

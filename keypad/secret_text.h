@@ -32,6 +32,16 @@ public:
 
     friend bool operator==(const SecretText& a, const SecretText& b) noexcept { return a.view() == b.view(); }
 
+    // Keeps the buffers' pages out of swap while they hold characters. The platform layer installs one at
+    // start; a lock that fails is ignored, since it is an extra protection and not a promise. Locks do not
+    // nest: freeing one buffer unlocks a page that it shares with another.
+    struct MemoryLock
+    {
+        void (*lock)(const void* data, std::size_t size) noexcept = nullptr;
+        void (*unlock)(const void* data, std::size_t size) noexcept = nullptr;
+    };
+    static void setMemoryLock(MemoryLock memoryLock) noexcept;
+
 private:
     void release() noexcept;
 

@@ -6,6 +6,12 @@
 
 // The operating system's own calls, one implementation per system (native_posix.cpp, native_win32.cpp).
 
+// Closes the ways in which another program, or a crash, could read the password out of this process: no core
+// dump, no debugger attach or memory reading by the same user, freed heap blocks overwritten (glibc), and
+// no DLL planted in the working directory (Windows). Called once, first thing in main(). A step that fails
+// is reported on standard error and the program goes on without it.
+void hardenProcess() noexcept;
+
 // Makes the settings files durable with the system's flush calls.
 class NativeDiskSync : public DiskSync
 {

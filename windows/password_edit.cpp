@@ -17,40 +17,63 @@
 #include <algorithm>
 #include <cstdlib>
 #include <utility>
+#include <vector>
 
 namespace {
 
 const QString kTextPlain = QStringLiteral("text/plain");
+// Tells clipboard managers that watch transfers, and password managers, that the text is a secret to leave
+// alone: not to be kept in a history nor shown.
+const QString kPasswordHint = QStringLiteral("x-kde-passwordManagerHint");
+const QByteArray kPasswordHintValue = QByteArrayLiteral("secret");
 
 // Once the drop is made, the target asks for the text; Qt keeps the drag until the target reports that it
 // has finished. A target that never does must not keep the payload readable for long.
 constexpr int kLateRequestMs = 10000;
 
-// The drag payload. It answers each request with a fresh copy made from its own SecretText, which is wiped
-// when the drag is deleted (or earlier, by wipe()). The copies Qt makes on the way are out of our reach:
-// the QByteArray (and, for a text request, the QString) of each request, and the X selection property the
-// xcb plugin writes for the target; Qt frees them without overwriting them.
+// The drag payload. It answers each request with a fresh copy made from its own SecretText. Qt hands that
+// copy on without copying it again (the xcb plugin writes it to the X server and frees it without
+// overwriting it), so the payload keeps a reference to every copy it gave out and overwrites them all,
+// together with its SecretText, when the drag is deleted or earlier, by wipe().
 class SecretMimeData : public QMimeData
 {
 public:
     explicit SecretMimeData(SecretText text) : m_text(std::move(text)) {}
+    ~SecretMimeData() override { wipe(); }
 
-    void wipe() noexcept { m_text.clear(); }
+    void wipe() noexcept
+    {
+        m_text.clear();
+        for (const QByteArray& copy : m_handedOut) {
+            // Through the shared buffer, which Qt may still reference; detaching would wipe a copy instead.
+            wipeMemory(const_cast<char*>(copy.constData()), static_cast<std::size_t>(copy.size()));
+        }
+        m_handedOut.clear();
+    }
 
-    QStringList formats() const override { return {kTextPlain}; }
-    bool hasFormat(const QString& mimeType) const override { return mimeType == kTextPlain; }
+    QStringList formats() const override { return {kTextPlain, kPasswordHint}; }
+    bool hasFormat(const QString& mimeType) const override
+    {
+        return mimeType == kTextPlain || mimeType == kPasswordHint;
+    }
 
 protected:
     QVariant retrieveData(const QString& mimeType, QMetaType) const override
     {
-        if (mimeType != kTextPlain) {
+        if (mimeType == kPasswordHint) {
+            return kPasswordHintValue;
+        }
+        if (mimeType != kTextPlain || m_text.empty()) {
             return {};
         }
-        return QByteArray(m_text.data(), static_cast<qsizetype>(m_text.size()));
+        QByteArray copy(m_text.data(), static_cast<qsizetype>(m_text.size()));
+        m_handedOut.push_back(copy);
+        return copy;
     }
 
 private:
     SecretText m_text;
+    mutable std::vector<QByteArray> m_handedOut;
 };
 
 QString maskOf(std::size_t characters)
@@ -312,12 +335,18 @@ void PasswordEdit::keyPressEvent(QKeyEvent* event)
 
     // Ctrl+Alt together is AltGr on some systems; either alone makes a shortcut, not a character.
     const bool shortcut = modifiers.testFlag(Qt::MetaModifier) || control != modifiers.testFlag(Qt::AltModifier);
-    if (!shortcut && isPrintableAscii(event->text())) {
+    const QString text = event->text();
+    if (!shortcut && isPrintableAscii(text)) {
         SecretText typed;
-        for (const QChar c : event->text()) {
+        for (const QChar c : text) {
             typed.append(static_cast<char>(c.unicode()));
         }
         edited(replaceSelection(typed.view()));
+        // The event's text is a piece of the password, in a buffer that the window system's event shares and
+        // that is freed without being overwritten. A text without a capacity is static data and no secret.
+        if (text.capacity() > 0) {
+            wipeMemory(const_cast<QChar*>(text.constData()), static_cast<std::size_t>(text.size()) * sizeof(QChar));
+        }
         return;
     }
     event->ignore();

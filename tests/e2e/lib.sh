@@ -230,6 +230,36 @@ waitKeypadExit()
     waitExit "$keypadPid" "the keypad"
 }
 
+# startKeypadUnprivileged: as startKeypad, but as the user nobody, as an ordinary user's keypad runs, so that
+# what the kernel does for and against an unprivileged process applies. The prepared directory and a home of
+# its own become that user's; the test's directories above them become passable (not readable) for it. The X
+# server of with-display takes any local client. Skips the test unless it runs as root.
+startKeypadUnprivileged()
+{
+    if ((EUID != 0)) || ! command -v setpriv >/dev/null; then
+        echo "$testName: needs root and setpriv to run the keypad as another user; skipping" >&2
+        exit 77
+    fi
+    local home="$keypadDir.home" dir=$e2eTmp
+    mkdir -m 700 "$home" "$home/run" "$home/tmp"
+    chown -R nobody:nogroup "$keypadDir" "$home"
+    while [[ -n $dir ]]; do
+        if [[ -O $dir && $(stat -c %A "$dir") != *[xt] ]]; then
+            chmod o+x "$dir"
+        fi
+        dir=${dir%/*}
+    done
+    step "starting the keypad as nobody"
+    launch "keypad$keypadCount" env HOME="$home" XDG_RUNTIME_DIR="$home/run" TMPDIR="$home/tmp" \
+        XDG_CONFIG_HOME="$home/.config" XDG_CACHE_HOME="$home/.cache" XDG_DATA_HOME="$home/.local/share" \
+        setpriv --reuid=nobody --regid=nogroup --clear-groups \
+        bash -c 'cd "$1" && exec "$2"' keypad "$home" "$keypadDir/glyphward"
+    keypadPid=$launchedPid
+    keypadWid=$(waitWindow "$keypadPid" "the keypad") || exit 1
+    keypadOrigin=$(clientOrigin "$keypadWid")
+    step "keypad window $keypadWid, client area at $keypadOrigin"
+}
+
 # The keypad's controls: name -> "x y width height" in twips from the top-left of the key area.
 declare -A controls
 defineControls()

@@ -1,8 +1,11 @@
 #include "keypad/secret_text.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <gtest/gtest.h>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -75,6 +78,35 @@ TEST(SecretText, AssignmentReplacesTheWholeContent)
     EXPECT_EQ(other.data(), kept);
     EXPECT_EQ(other.view(), "pw");
     EXPECT_EQ(std::string_view(kept + 2, 4), std::string_view("\0\0\0\0", 4));
+}
+
+} // namespace
+
+namespace {
+
+using Buffers = std::vector<std::pair<const void*, std::size_t>>;
+Buffers g_locked;
+Buffers g_unlocked;
+
+TEST(SecretText, EveryBufferIsLockedWhileItLivesAndUnlockedAfterItIsWiped)
+{
+    SecretText::setMemoryLock({[](const void* data, std::size_t size) noexcept { g_locked.emplace_back(data, size); },
+                               [](const void* data, std::size_t size) noexcept {
+                                   const auto* bytes = static_cast<const char*>(data);
+                                   EXPECT_TRUE(std::all_of(bytes, bytes + size, [](char c) { return c == 0; }));
+                                   g_unlocked.emplace_back(data, size);
+                               }});
+    {
+        SecretText text("first");
+        const void* first = text.data();
+        text.append(std::string(40, 'x')); // grows into a second buffer
+        ASSERT_EQ(g_locked.size(), 2u);
+        EXPECT_EQ(g_locked[0].first, first);
+        EXPECT_EQ(g_locked[1].first, text.data());
+        EXPECT_EQ(g_unlocked, Buffers{g_locked[0]});
+    }
+    EXPECT_EQ(g_unlocked, g_locked);
+    SecretText::setMemoryLock({});
 }
 
 } // namespace

@@ -179,6 +179,39 @@ TEST_F(SettingsStoreTest, OnlyTheThreeSettingsFilesAreKnown)
     EXPECT_TRUE(entries(dir.path()).empty());
 }
 
+// Inputs the fuzzer found or started from: each is read as the parser reads it, whether or not the rest of
+// the file follows.
+TEST_F(SettingsStoreTest, FuzzFindingsAndSeedsAreReadAsTheParserReadsThem)
+{
+    const fs::path data = SETTINGS_TEST_DATA;
+    std::vector<fs::path> files;
+    for (const char* folder : {"crashes", "fuzz_corpus"}) {
+        if (fs::is_directory(data / folder)) {
+            for (const auto& entry : fs::directory_iterator(data / folder)) {
+                files.push_back(entry.path());
+            }
+        }
+    }
+    ASSERT_FALSE(files.empty());
+    for (const fs::path& file : files) {
+        SCOPED_TRACE(file.filename().string());
+        const std::string bytes = readBytes(file);
+        const std::optional<bool> whole = parseSetting(bytes, true);
+        const auto lineEnd = bytes.find_first_of("\r\n");
+        if (lineEnd != std::string::npos) {
+            EXPECT_EQ(parseSetting(bytes, false), whole);
+        }
+        for (const char* name : {"menu.dd", "caps.dd"}) {
+            fs::copy_file(file, dir / name, fs::copy_options::overwrite_existing);
+            const bool value = store.ReadSetting(name);
+            // Beyond its first few hundred bytes a file is not read, so only a short first line is certain.
+            if (bytes.size() <= 64 || lineEnd < 64) {
+                EXPECT_EQ(value, whole.value_or(defaultSetting(name))) << name;
+            }
+        }
+    }
+}
+
 TEST(NativeDiskSync, FlushesARealFile)
 {
     TempDir dir;

@@ -72,6 +72,8 @@ public:
     Qt::DropAction answer = Qt::MoveAction;
     int drags = 0;
     QByteArray bytesDuringDrag;
+    // The array as the payload handed it out, sharing its buffer.
+    QByteArray shared;
     std::unique_ptr<QMimeData> payload;
 
 protected:
@@ -79,7 +81,9 @@ protected:
     {
         ++drags;
         payload.reset(data);
-        bytesDuringDrag = data->data(QStringLiteral("text/plain"));
+        shared = data->data(QStringLiteral("text/plain"));
+        // A copy of the bytes, not of the reference: the payload overwrites what it handed out.
+        bytesDuringDrag = QByteArray(shared.constData(), shared.size());
         return answer;
     }
 };
@@ -443,8 +447,15 @@ TEST_F(PasswordEditDrag, DragCarriesTheSelectedTextAndReportsTheEffectWithoutCle
         EXPECT_EQ(effects, std::vector<int>{c.effect});
         EXPECT_EQ(field.bytesDuringDrag, "bc");
         ASSERT_TRUE(field.payload);
-        EXPECT_EQ(field.payload->formats(), QStringList{"text/plain"});
+        EXPECT_EQ(field.payload->formats(), (QStringList{"text/plain", "x-kde-passwordManagerHint"}));
+        EXPECT_EQ(field.payload->data("x-kde-passwordManagerHint"), "secret");
+        EXPECT_FALSE(field.payload->hasFormat("text/html"));
         EXPECT_EQ(field.payload->data("text/plain"), c.readableAfterwards ? QByteArray("bc") : QByteArray());
+        // What the payload handed out during the drag is overwritten along with it, where Qt would free it as is.
+        EXPECT_EQ(field.shared, c.readableAfterwards ? QByteArray("bc") : QByteArray(2, '\0'));
+        field.payload.reset();
+        EXPECT_EQ(field.shared, QByteArray(2, '\0'));
+
         EXPECT_EQ(textOf(field), "abcd");
         EXPECT_EQ(changes, 0);
     }
@@ -520,3 +531,19 @@ TEST_F(PasswordEditPrivacy, InputMethodsLearnNothingAndDropsAreRefused)
 }
 
 } // namespace
+
+TEST_F(PasswordEditPrivacy, TypedCharacterIsOverwrittenInTheKeyEventItCameIn)
+{
+    setUp("", 0, 0);
+    // Allocated, as the window system's text is; the event shares its buffer.
+    const QString typed = QString::fromLatin1("q");
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_Q, Qt::NoModifier, typed);
+    QApplication::sendEvent(&field, &key);
+    EXPECT_EQ(textOf(field), "q");
+    EXPECT_EQ(typed, QString(1, QChar(0)));
+
+    // A literal lives in read-only memory and is left alone.
+    QKeyEvent literal(QEvent::KeyPress, Qt::Key_W, Qt::NoModifier, QStringLiteral("w"));
+    QApplication::sendEvent(&field, &literal);
+    EXPECT_EQ(textOf(field), "qw");
+}

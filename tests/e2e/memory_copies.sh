@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# Once the keypad has let go of a password, its memory holds no copy of it, nor any piece of 12 characters:
+# after Clear, after a drop taken as a move, after a drop taken as a copy followed by Clear. The keypad runs
+# as an unprivileged user; its whole writable memory is read from outside as root.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$@"
+
+memscan=${GLYPHWARD_MEMSCAN:-}
+[[ -x $memscan ]] || fail "GLYPHWARD_MEMSCAN does not name the memscan executable"
+readonly pieceLength=12
+
+# Each key's glyph without and with its lock (Caps for the letters, Shift for the rest).
+declare -A plainGlyph lockedGlyph lockOf
+symbols=(
+    cmd1 1 '!' cmd2 2 '@' cmd3 3 '#' cmd4 4 '$' cmd5 5 '%' cmd6 6 '^' cmd7 7 '&' cmd8 8 '*' cmd9 9 '('
+    cmd0 0 ')' cmdDash '-' '_' cmdEquals '=' '+' cmdFSlash '/' '?' cmdBSlash "\\" '|' cmdLBracket '[' '{'
+    cmdRBracket ']' '}' cmdComma ',' '<' cmdPeriod '.' '>'
+)
+for ((i = 0; i < ${#symbols[@]}; i += 3)); do
+    name=${symbols[i]}
+    plainGlyph[$name]=${symbols[i + 1]} lockedGlyph[$name]=${symbols[i + 2]} lockOf[$name]=shift
+done
+
+for letter in {a..z}; do
+    name=cmd${letter^}
+    plainGlyph[$name]=$letter lockedGlyph[$name]=${letter^} lockOf[$name]=caps
+done
+keyNames=("${!plainGlyph[@]}")
+
+# composePassword LENGTH: clicks LENGTH keys chosen at random, switching Caps and Shift lock on and off in
+# between, and sets password to what the field then holds: a text no earlier run has seen.
+composePassword()
+{
+    local clicks=() caps=0 shift=0 i name locked
+    password=
+    for ((i = 0; i < $1; i++)); do
+        if ((i % 5 == 2)); then
+            clicks+=(cmdCaps)
+            caps=$((1 - caps))
+        fi
+        if ((i % 7 == 4)); then
+            clicks+=(cmdShift)
+            shift=$((1 - shift))
+        fi
+        name=${keyNames[RANDOM % ${#keyNames[@]}]}
+        clicks+=("$name")
+        locked=$caps
+        [[ ${lockOf[$name]} == shift ]] && locked=$shift
+        if ((locked)); then
+            password+=${lockedGlyph[$name]}
+        else
+            password+=${plainGlyph[$name]}
+        fi
+    done
+    clickKeys "${clicks[@]}"
+}
+
+# copiesOf TEXT: "full N pieces M" for the keypad's memory.
+copiesOf()
+{
+    "$memscan" "$keypadPid" "$1" "$pieceLength" || fail "cannot read the memory of the keypad ($keypadPid)"
+}
+
+# expectCopies WHEN FULL PIECES: the keypad holds at most FULL whole copies of the password and at most PIECES
+# places with a piece of it. The toolkit lets go of its buffers from its event loop, so the count may take a
+# moment to fall: it is polled for up to 3 s. On failure the places are listed with their mappings.
+expectCopies()
+{
+    local when=$1 full=$2 pieces=$3 found
+    settled()
+    {
+        found=$(copiesOf "$password")
+        local f p
+        read -r _ f _ p <<<"$found"
+        ((f <= full && p <= pieces))
+    }
+    if ! poll 3 settled; then
+        "$memscan" --verbose "$keypadPid" "$password" "$pieceLength" >/dev/null || true
+        fail "$when: the keypad's memory holds $found (at most full $full pieces $pieces expected)"
+    fi
+    step "$when: $found"
+}
+
+# A fresh keypad for each case, so that what one case leaves cannot hide what the next one does.
+runCase()
+{
+    prepareKeypad menu.dd=FALSE caps.dd=FALSE shift.dd=FALSE
+    startKeypadUnprivileged
+    [[ $(stat -c %u "/proc/$keypadPid/status") == 0 ]] || fail "the keypad is dumpable: its /proc files are not root's"
+    composePassword 28
+    # The scan finds the field's own copy: the password is the one composed, and the memory can be read.
+    local f
+    read -r _ f _ <<<"$(copiesOf "$password")"
+    ((f >= 1)) || fail "the composed password is not in the keypad's memory: $(copiesOf "$password")"
+    step "composed a password of ${#password} characters; the keypad holds $f whole copies"
+}
+
+stopKeypad()
+{
+    kill -TERM "$keypadPid"
+    waitKeypadExit
+}
+
+step "case: Clear"
+runCase
+clickKeys cmdClear
+expectCopies "after Clear" 0 0
+stopKeypad
+
+step "case: a drop taken as a move"
+startTarget mover 700 700
+runCase
+dragToTarget mover
+expectDropped mover "$password"
+expectCopies "after a move" 0 0
+stopKeypad
+
+step "case: a drop taken as a copy, then Clear"
+startTarget copier 700 850 --copy
+runCase
+dragToTarget copier
+expectDropped copier "$password"
+clickKeys cmdClear
+expectCopies "after a copy and Clear" 0 0
+stopKeypad
