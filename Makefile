@@ -8,9 +8,10 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PACKAGES := cmake make g++ qt6-base-dev qt6-qpa-plugins fonts-dejavu-core xdg-utils
 # ... and to run its tests: GoogleTest, the formatter, a virtual X server with a window manager and the
 # tools that drive it, a GTK password dialog as a drop target, and the Windows cross compiler.
-TEST_PACKAGES := libgtest-dev clang-format xvfb xauth openbox xdotool x11-utils zenity g++-mingw-w64-x86-64-posix
+TEST_PACKAGES := libgtest-dev clang-format xvfb xauth openbox xdotool x11-utils zenity g++-mingw-w64-x86-64-posix \
+	desktop-file-utils appstream lintian dpkg-dev
 
-.PHONY: run test check-sanitize build configure deps test-deps screenshot format clean
+.PHONY: run test check-sanitize build configure deps test-deps package screenshot format clean
 
 run: build
 	$(BUILD_DIR)/glyphward
@@ -46,6 +47,12 @@ deps:
 
 test-deps: deps
 	@scripts/install-packages $(TEST_PACKAGES)
+
+# The Debian package, $(BUILD_DIR)/glyphward_<version>_<architecture>.deb; dpkg-shlibdeps (dpkg-dev) finds its
+# dependencies.
+package: build
+	@scripts/install-packages dpkg-dev
+	cmake --build $(BUILD_DIR) --target package
 
 # Redraws the README's picture of the keypad.
 screenshot: build

@@ -3,6 +3,7 @@
 #include "windows/help_menu.h"
 #include "windows/keypad_window.h"
 #include "windows/native.h"
+#include "windows/settings_location.h"
 #include "windows/stacking.h"
 #include "windows/termination.h"
 
@@ -18,7 +19,8 @@ int main(int argc, char** argv)
     Application app(argc, argv);
 
     NativeDiskSync diskSync;
-    DirectorySettingsStore settings(QCoreApplication::applicationDirPath().toStdString(), diskSync, std::cerr);
+    DirectorySettingsStore settings(settingsDirectory(QCoreApplication::applicationDirPath()).toStdU16String(),
+                                    diskSync, std::cerr);
     NativeStacking stacking;
     HelpMenu help(stacking, QCoreApplication::applicationDirPath());
     KeypadWindow keypad(settings, help, help, stacking);

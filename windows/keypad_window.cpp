@@ -8,9 +8,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <algorithm>
@@ -47,6 +49,15 @@ int shiftStateFor(Qt::KeyboardModifiers modifiers)
            (modifiers & Qt::AltModifier ? 4 : 0);
 }
 
+// Qt's own PNG reader, told not to guess: otherwise Qt loads every image-format plugin (and the libraries
+// behind them) at start-up to ask whether one of them claims the file.
+QIcon builtInPng(const QString& path)
+{
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QIcon(QPixmap::fromImage(reader.read()));
+}
+
 QString qtText(std::string_view text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -60,7 +71,7 @@ KeypadWindow::KeypadWindow(SettingsStore& settings, HelpCommands& help, Secondar
       m_stacking(stacking)
 {
     setObjectName("frmKeypad");
-    setWindowIcon(QIcon(":/icons/keypad.png"));
+    setWindowIcon(builtInPng(QStringLiteral(":/icons/keypad.png")));
     setAcceptDrops(false);
     buildControls();
     buildMenu();
