@@ -60,7 +60,7 @@ screenshot: build
 	scripts/screenshot $(BUILD_DIR)/glyphward docs/keypad.png
 
 format:
-	clang-format -i $$(git ls-files --cached --others --exclude-standard '*.cpp' '*.h')
+	clang-format -i $$(git ls-files --cached --others --exclude-standard '*.cpp' '*.h' '*.c')
 
 clean:
 	rm -rf $(BUILD_DIR)
