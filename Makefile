@@ -5,7 +5,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 # Debian packages needed to build and run the program.
-PACKAGES := cmake make g++ qt6-base-dev qt6-qpa-plugins fonts-dejavu-core xdg-utils
+PACKAGES := cmake make g++ qt6-base-dev qt6-qpa-plugins libxcb1-dev fonts-dejavu-core xdg-utils
 # ... and to run its tests: GoogleTest, the formatter, a virtual X server with a window manager and the
 # tools that drive it, a GTK password dialog as a drop target, and the Windows cross compiler.
 TEST_PACKAGES := libgtest-dev clang-format xvfb xauth openbox xdotool x11-utils zenity g++-mingw-w64-x86-64-posix \

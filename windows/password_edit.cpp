@@ -1,5 +1,8 @@
 #include "windows/password_edit.h"
 
+#include "windows/drag_payload.h"
+#include "windows/drag_server.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QApplication>
@@ -16,65 +19,15 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdlib>
+#include <iostream>
 #include <utility>
 #include <vector>
 
 namespace {
 
-const QString kTextPlain = QStringLiteral("text/plain");
-// Tells clipboard managers that watch transfers, and password managers, that the text is a secret to leave
-// alone: not to be kept in a history nor shown.
-const QString kPasswordHint = QStringLiteral("x-kde-passwordManagerHint");
-const QByteArray kPasswordHintValue = QByteArrayLiteral("secret");
-
 // Once the drop is made, the target asks for the text; Qt keeps the drag until the target reports that it
 // has finished. A target that never does must not keep the payload readable for long.
 constexpr int kLateRequestMs = 10000;
-
-// The drag payload. It answers each request with a fresh copy made from its own SecretText. Qt hands that
-// copy on without copying it again (the xcb plugin writes it to the X server and frees it without
-// overwriting it), so the payload keeps a reference to every copy it gave out and overwrites them all,
-// together with its SecretText, when the drag is deleted or earlier, by wipe().
-class SecretMimeData : public QMimeData
-{
-public:
-    explicit SecretMimeData(SecretText text) : m_text(std::move(text)) {}
-    ~SecretMimeData() override { wipe(); }
-
-    void wipe() noexcept
-    {
-        m_text.clear();
-        for (const QByteArray& copy : m_handedOut) {
-            // Through the shared buffer, which Qt may still reference; detaching would wipe a copy instead.
-            wipeMemory(const_cast<char*>(copy.constData()), static_cast<std::size_t>(copy.size()));
-        }
-        m_handedOut.clear();
-    }
-
-    QStringList formats() const override { return {kTextPlain, kPasswordHint}; }
-    bool hasFormat(const QString& mimeType) const override
-    {
-        return mimeType == kTextPlain || mimeType == kPasswordHint;
-    }
-
-protected:
-    QVariant retrieveData(const QString& mimeType, QMetaType) const override
-    {
-        if (mimeType == kPasswordHint) {
-            return kPasswordHintValue;
-        }
-        if (mimeType != kTextPlain || m_text.empty()) {
-            return {};
-        }
-        QByteArray copy(m_text.data(), static_cast<qsizetype>(m_text.size()));
-        m_handedOut.push_back(copy);
-        return copy;
-    }
-
-private:
-    SecretText m_text;
-    mutable std::vector<QByteArray> m_handedOut;
-};
 
 QString maskOf(std::size_t characters)
 {
@@ -513,9 +466,28 @@ void PasswordEdit::startDrag()
     if (m_selLength == 0) {
         return;
     }
-    auto* payload = new SecretMimeData(SecretText(m_text.view().substr(m_selStart, m_selLength)));
-    const QPointer<SecretMimeData> payloadAlive(payload);
+    serveDragDataOurselves();
+    auto* payload = new DragPayload(SecretText(m_text.view().substr(m_selStart, m_selLength)));
+    const QPointer<DragPayload> payloadAlive(payload);
     const QPointer<PasswordEdit> self(this);
+    const unsigned drag = ++m_drags;
+    m_awaitingHandover = false;
+    m_handedOver = false;
+    connect(payload, &DragPayload::firstHandedOver, this, [this, drag] {
+        if (drag != m_drags) {
+            return;
+        }
+        m_handedOver = true;
+        if (m_awaitingHandover) {
+            finishMove(true);
+        }
+    });
+    connect(payload, &DragPayload::ended, this, [this, drag] {
+        if (drag == m_drags && m_awaitingHandover) {
+            finishMove(false);
+        }
+    });
+
     const Qt::DropAction action = runDrag(payload);
     if (payloadAlive) {
         if (action == Qt::IgnoreAction) {
@@ -525,9 +497,29 @@ void PasswordEdit::startDrag()
             QTimer::singleShot(kLateRequestMs, payloadAlive.data(), [payload] { payload->wipe(); });
         }
     }
-    if (self) {
-        emit dragCompleted(dropEffect(action));
+    if (!self || drag != m_drags) {
+        return;
     }
+    const int effect = dropEffect(action);
+    if (effect != 2 || m_handedOver) {
+        emit dragCompleted(effect);
+    } else if (payloadAlive && !payloadAlive->wiped()) {
+        // On X11 the target asks for the data only after the drop, that is after exec() has returned.
+        m_awaitingHandover = true;
+    } else {
+        finishMove(false);
+    }
+}
+
+void PasswordEdit::finishMove(bool handedOver)
+{
+    m_awaitingHandover = false;
+    if (!handedOver) {
+        // The target's word alone would lose the password: kept, and said once.
+        std::cerr << "glyphward: the drop target reported a move but never asked for the password; "
+                     "it stays in the field\n";
+    }
+    emit dragCompleted(handedOver ? 2 : 0);
 }
 
 void PasswordEdit::restartCaretBlink()

@@ -44,6 +44,8 @@ signals:
     // A click on the field that did not start a drag.
     void clicked();
     // A drag out of the field ended; the drop effect as the keypad logic counts it: 2 move, 1 copy, 0 none.
+    // A move counts only once the password was actually handed to a requestor, which on X11 happens after
+    // the drop, so it may be reported later; a move without it is reported as 0.
     void dragCompleted(int effect);
 
 protected:
@@ -74,6 +76,7 @@ private:
     void eraseBackward();
     void eraseForward();
     void startDrag();
+    void finishMove(bool handedOver);
     void restartCaretBlink();
 
     QRect textArea() const;
@@ -96,4 +99,8 @@ private:
     bool m_dragArmed = false;
     QPoint m_pressPos;
     std::size_t m_pressAnchor = 0;
+    // The latest drag, and what is known of it while its move is not settled yet.
+    unsigned m_drags = 0;
+    bool m_awaitingHandover = false;
+    bool m_handedOver = false;
 };

@@ -393,6 +393,25 @@ expectDropped()
     step "drop target $1 received '$2'"
 }
 
+# startXdndTarget NAME X Y [OPTION...]: the bare Xlib target (xdnd_target, named by GLYPHWARD_XDND_TARGET) at X Y,
+# with its options (--want, --action, --time, --requestor, --targets); otherwise as startTarget.
+startXdndTarget()
+{
+    local name=$1 x=$2 y=$3 exe=${GLYPHWARD_XDND_TARGET:-}
+    shift 3
+    [[ -x $exe ]] || fail "GLYPHWARD_XDND_TARGET does not name the xdnd_target executable"
+    targetOut[$name]="$e2eTmp/$name.text"
+    targetHover[$name]="$e2eTmp/$name.hover"
+    launch "$name" "$exe" --title "Glyphward XDND target $name" --out "${targetOut[$name]}" \
+        --hover "${targetHover[$name]}" --at "$x,$y" --timeout 110 "$@"
+    local wid ox oy w h
+    wid=$(waitWindow "$launchedPid" "XDND target $name") || exit 1
+    read -r ox oy <<<"$(clientOrigin "$wid")"
+    read -r w h <<<"$(clientSize "$wid")"
+    targetPoint[$name]="$((ox + w / 2)) $((oy + h / 2))"
+    step "XDND target $name ready ($*), dropping at ${targetPoint[$name]}"
+}
+
 # --- a GTK password dialog -----------------------------------------------------------------------------------
 
 # startPasswordDialog X Y: zenity's password dialog, moved to X Y, clear of the keypad (which stays on top).

@@ -1,4 +1,5 @@
 #include "keypad/password_field.h"
+#include "windows/drag_payload.h"
 #include "windows/password_edit.h"
 
 #include <QAccessible>
@@ -70,6 +71,8 @@ public:
     using PasswordEdit::PasswordEdit;
 
     Qt::DropAction answer = Qt::MoveAction;
+    // Whether the target asks for the text during the drag.
+    bool reads = true;
     int drags = 0;
     QByteArray bytesDuringDrag;
     // The array as the payload handed it out, sharing its buffer.
@@ -81,6 +84,9 @@ protected:
     {
         ++drags;
         payload.reset(data);
+        if (!reads) {
+            return answer;
+        }
         shared = data->data(QStringLiteral("text/plain"));
         // A copy of the bytes, not of the reference: the payload overwrites what it handed out.
         bytesDuringDrag = QByteArray(shared.constData(), shared.size());
@@ -459,6 +465,56 @@ TEST_F(PasswordEditDrag, DragCarriesTheSelectedTextAndReportsTheEffectWithoutCle
         EXPECT_EQ(textOf(field), "abcd");
         EXPECT_EQ(changes, 0);
     }
+}
+
+TEST_F(PasswordEditDrag, MoveEmptiesOnlyOnceTheTextWasHandedOver)
+{
+    enum class Then
+    {
+        ReadLate,
+        WipeUnread,
+        DeleteUnread
+    };
+    struct Case
+    {
+        const char* name;
+        Then then;
+        std::vector<int> effects;
+    };
+    // On X11 a target asks for the text only after the drop, so the move is settled afterwards: by the first
+    // read, or by the payload's end without one (a target that lied about the move).
+    const Case cases[] = {
+        {"read after the drop", Then::ReadLate, {2}},
+        {"never read, payload wiped", Then::WipeUnread, {0}},
+        {"never read, payload deleted", Then::DeleteUnread, {0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        setUp("abcd", 0, 4);
+        effects.clear();
+        field.reads = false;
+
+        press(field, centre());
+        moveTo(field, centre() + QPoint(QApplication::startDragDistance(), 0));
+        EXPECT_TRUE(effects.empty()) << "a move is not settled before the text was asked for";
+
+        auto* payload = static_cast<DragPayload*>(field.payload.get());
+        switch (c.then) {
+        case Then::ReadLate:
+            EXPECT_EQ(payload->data("text/plain"), "abcd");
+            // A second read settles nothing again.
+            EXPECT_EQ(payload->handOver().view(), "abcd");
+            break;
+        case Then::WipeUnread:
+            payload->wipe();
+            break;
+        case Then::DeleteUnread:
+            break;
+        }
+        field.payload.reset();
+        EXPECT_EQ(effects, c.effects);
+    }
+    field.reads = true;
 }
 
 TEST(PasswordEditDragOffscreen, RealDragThatDropsNothingLeavesTheText)
