@@ -8,10 +8,12 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PACKAGES := cmake make g++ qt6-base-dev qt6-qpa-plugins libxcb1-dev fonts-dejavu-core xdg-utils
 # ... and to run its tests: GoogleTest, the formatter, a virtual X server with a window manager and the
 # tools that drive it, a GTK password dialog as a drop target, the Windows cross compiler, and GNOME's
-# compositor with what its remote-desktop API needs (a session bus, PipeWire, Python's GLib bindings).
+# compositor with what its remote-desktop API needs (a session bus, PipeWire, Python's GLib bindings), and the
+# accessibility bus with a client to read it.
 TEST_PACKAGES := libgtest-dev clang-format xvfb xauth openbox xdotool x11-utils zenity g++-mingw-w64-x86-64-posix \
 	desktop-file-utils appstream lintian dpkg-dev libx11-dev \
-	mutter xwayland pipewire pipewire-bin wireplumber dbus-daemon dbus-bin python3-gi gir1.2-glib-2.0
+	mutter xwayland pipewire pipewire-bin wireplumber dbus-daemon dbus-bin python3-gi gir1.2-glib-2.0 \
+	at-spi2-core python3-pyatspi gir1.2-atspi-2.0
 
 .PHONY: run test check-sanitize build configure deps test-deps package screenshot format clean
 

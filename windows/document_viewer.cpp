@@ -4,9 +4,13 @@
 #include "windows/stacking.h"
 #include "windows/twips.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QDir>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <algorithm>
 
 namespace {
@@ -29,6 +33,115 @@ const ViewerDef& def(ViewerKind kind)
 {
     return kViewers[kind == ViewerKind::Faq ? 0 : 1];
 }
+
+// The view's own class, so that the accessibility factory below is asked for it before Qt's own, which knows
+// QTextBrowser.
+class DocumentView : public QTextBrowser
+{
+    Q_OBJECT
+
+public:
+    using QTextBrowser::QTextBrowser;
+};
+
+// The document view as assistive technology sees it: a read-only document named after its viewer, whose text
+// a screen reader can read and move through (Qt shows a text browser as an unnamed label).
+class DocumentViewAccessible : public QAccessibleWidget, public QAccessibleTextInterface
+{
+public:
+    explicit DocumentViewAccessible(QTextBrowser* view) : QAccessibleWidget(view, QAccessible::Document) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TextInterface) {
+            return static_cast<QAccessibleTextInterface*>(this);
+        }
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name) {
+            return view()->window()->windowTitle();
+        }
+        return QAccessibleWidget::text(t);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.readOnly = true;
+        s.multiLine = true;
+        s.selectableText = true;
+        return s;
+    }
+
+    void selection(int selectionIndex, int* startOffset, int* endOffset) const override
+    {
+        const QTextCursor cursor = view()->textCursor();
+        *startOffset = *endOffset = 0;
+        if (selectionIndex == 0 && cursor.hasSelection()) {
+            *startOffset = cursor.selectionStart();
+            *endOffset = cursor.selectionEnd();
+        }
+    }
+    int selectionCount() const override { return view()->textCursor().hasSelection() ? 1 : 0; }
+    void addSelection(int startOffset, int endOffset) override { setSelection(0, startOffset, endOffset); }
+    void removeSelection(int) override
+    {
+        QTextCursor cursor = view()->textCursor();
+        cursor.clearSelection();
+        view()->setTextCursor(cursor);
+    }
+    void setSelection(int, int startOffset, int endOffset) override
+    {
+        QTextCursor cursor = cursorAt(startOffset);
+        cursor.setPosition(clamped(endOffset), QTextCursor::KeepAnchor);
+        view()->setTextCursor(cursor);
+    }
+    int cursorPosition() const override { return view()->textCursor().position(); }
+    void setCursorPosition(int position) override { view()->setTextCursor(cursorAt(position)); }
+    QString text(int startOffset, int endOffset) const override
+    {
+        return plainText().mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return static_cast<int>(plainText().size()); }
+    QRect characterRect(int offset) const override
+    {
+        const QRect local = view()->cursorRect(cursorAt(offset));
+        return QRect(view()->viewport()->mapToGlobal(local.topLeft()), local.size());
+    }
+    int offsetAtPoint(const QPoint& point) const override
+    {
+        return view()->cursorForPosition(view()->viewport()->mapFromGlobal(point)).position();
+    }
+    void scrollToSubstring(int startIndex, int) override { view()->setTextCursor(cursorAt(startIndex)); }
+    QString attributes(int, int* startOffset, int* endOffset) const override
+    {
+        *startOffset = *endOffset = -1;
+        return {};
+    }
+
+private:
+    QTextBrowser* view() const { return static_cast<QTextBrowser*>(widget()); }
+    // QTextDocument's own plain text, whose offsets are the cursor positions (paragraph ends count one).
+    QString plainText() const { return view()->document()->toRawText(); }
+    int clamped(int offset) const { return std::clamp(offset, 0, characterCount()); }
+    QTextCursor cursorAt(int offset) const
+    {
+        QTextCursor cursor(view()->document());
+        cursor.setPosition(clamped(offset));
+        return cursor;
+    }
+};
+
+QAccessibleInterface* documentViewAccessible(const QString& className, QObject* object)
+{
+    if (className == QLatin1String(DocumentView::staticMetaObject.className()) && object) {
+        return new DocumentViewAccessible(static_cast<DocumentView*>(object));
+    }
+    return nullptr;
+}
 } // namespace
 
 QString DocumentViewer::documentName(ViewerKind kind)
@@ -50,7 +163,7 @@ DocumentViewer::DocumentViewer(ViewerKind kind, const QString& documentDirectory
                                WindowStacking& stacking)
     : QDialog(keypad, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                           Qt::WindowCloseButtonHint),
-      m_kind(kind), m_keypad(keypad), m_stacking(stacking), m_rtbMain(new QTextBrowser(this))
+      m_kind(kind), m_keypad(keypad), m_stacking(stacking), m_rtbMain(new DocumentView(this))
 {
     const ViewerDef& viewer = def(kind);
     setObjectName(viewer.windowName);
@@ -62,6 +175,11 @@ DocumentViewer::DocumentViewer(ViewerKind kind, const QString& documentDirectory
         move(twipsToPixels(1155), twipsToPixels(345));
     }
 
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(documentViewAccessible);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
     m_rtbMain->setObjectName("rtbMain");
     m_rtbMain->setReadOnly(true);
     m_rtbMain->setOpenLinks(false);
@@ -143,3 +261,5 @@ void DocumentViewer::handBack()
         m_stacking.SetTopMost(m_keypad, true);
     }
 }
+
+#include "document_viewer.moc"

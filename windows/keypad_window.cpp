@@ -5,6 +5,7 @@
 #include "windows/stacking.h"
 #include "windows/twips.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -17,6 +18,8 @@
 #include <QScreen>
 #include <algorithm>
 #include <cstdint>
+#include <tuple>
+#include <vector>
 
 namespace {
 // Codes for the keys that the logic does not handle; never equal to a shortcut key's code.
@@ -58,6 +61,22 @@ QIcon builtInPng(const QString& path)
     return QIcon(QPixmap::fromImage(reader.read()));
 }
 
+// Raises a name change for the accessible item through which CONTAINER (a menu, the menu bar) shows ACTION.
+void announceRenamed(QObject* container, QAction* action)
+{
+    if (!QAccessible::isActive()) {
+        return;
+    }
+    QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(container);
+    for (int i = 0; menu && i < menu->childCount(); ++i) {
+        QAccessibleInterface* item = menu->child(i);
+        if (item && item->object() == action) {
+            QAccessibleEvent event(item, QAccessible::NameChanged);
+            QAccessible::updateAccessibility(&event);
+        }
+    }
+}
+
 QString qtText(std::string_view text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -97,37 +116,69 @@ void KeypadWindow::buildControls()
     client->setFixedWidth(twipsToPixels(kDesignClientWidth));
     setCentralWidget(client);
 
-    QWidget* previous = nullptr;
+    // Created in the order a reader meets them on the screen, row by row, so that assistive technology lists
+    // them that way; the tab order is the layout table's own.
+    std::vector<const ControlLayout*> screenOrder;
     for (const ControlLayout& control : keypadLayout()) {
+        screenOrder.push_back(&control);
+    }
+    std::stable_sort(screenOrder.begin(), screenOrder.end(), [](const ControlLayout* a, const ControlLayout* b) {
+        return std::tie(a->top, a->left) < std::tie(b->top, b->left);
+    });
+    std::map<std::string_view, QWidget*> widgets;
+    for (const ControlLayout* control : screenOrder) {
         QWidget* widget;
-        if (control.name == kFieldName) {
+        if (control->name == kFieldName) {
             m_field = new PasswordEdit(client);
             widget = m_field;
         } else {
-            auto* button = new QPushButton(qtText(control.caption), client);
+            auto* button = new QPushButton(qtText(control->caption), client);
             button->setAutoDefault(false);
-            m_buttons.emplace(std::string(control.name), button);
+            m_buttons.emplace(std::string(control->name), button);
             widget = button;
         }
-        widget->setObjectName(qtText(control.name));
-        widget->setGeometry(twipsRect(control.left, control.top, control.width, control.height));
-        widget->setToolTip(qtText(control.tooltip));
-        if (control.inTabOrder) {
-            if (previous) {
-                setTabOrder(previous, widget);
-            }
-            previous = widget;
-        } else {
+        widget->setObjectName(qtText(control->name));
+        widget->setGeometry(twipsRect(control->left, control->top, control->width, control->height));
+        widget->setToolTip(qtText(control->tooltip));
+        widgets.emplace(control->name, widget);
+    }
+
+    QWidget* previous = nullptr;
+    for (const ControlLayout& control : keypadLayout()) {
+        QWidget* widget = widgets.at(control.name);
+        if (!control.inTabOrder) {
             widget->setFocusPolicy(Qt::NoFocus);
+            continue;
         }
+        // A click on a key leaves the focus where it is, on the field: focus moving to the key would announce
+        // the key's name, that is the character clicked, to every listener on the accessibility bus. Tab
+        // still reaches every key.
+        if (widget != m_field) {
+            widget->setFocusPolicy(Qt::TabFocus);
+        }
+        if (previous) {
+            setTabOrder(previous, widget);
+        }
+        previous = widget;
+    }
+
+    // The locks show their state as a pressed-in key, also to assistive technology (checked).
+    for (const char* lock : {"cmdCaps", "cmdShift"}) {
+        m_buttons.at(lock)->setCheckable(true);
     }
 
     for (const KeyDef& key : kKeyTable) {
         const std::string name(key.controlName);
         connect(m_buttons.at(name), &QPushButton::clicked, this, [this, name] { m_keypad->keys.PressKey(name); });
     }
-    connect(m_buttons.at("cmdCaps"), &QPushButton::clicked, this, [this] { m_keypad->keys.ToggleCaps(); });
-    connect(m_buttons.at("cmdShift"), &QPushButton::clicked, this, [this] { m_keypad->keys.ToggleShift(); });
+    connect(m_buttons.at("cmdCaps"), &QPushButton::clicked, this, [this] {
+        m_keypad->keys.ToggleCaps();
+        showLockStates();
+    });
+    connect(m_buttons.at("cmdShift"), &QPushButton::clicked, this, [this] {
+        m_keypad->keys.ToggleShift();
+        showLockStates();
+    });
     connect(m_buttons.at("cmdBackSpace"), &QPushButton::clicked, this, [this] { m_keypad->field.Back(); });
     connect(m_buttons.at("cmdDelete"), &QPushButton::clicked, this, [this] { m_keypad->field.Delete(); });
     connect(m_buttons.at("cmdClear"), &QPushButton::clicked, this, [this] { m_keypad->field.Clear(); });
@@ -165,6 +216,7 @@ void KeypadWindow::load()
     }
     m_loaded = true;
     m_keypad->StartUp();
+    showLockStates();
     // The first key has the focus when the window first shows, whatever start-up did to the field.
     m_buttons.at("cmd1")->setFocus(Qt::OtherFocusReason);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -200,7 +252,18 @@ void KeypadWindow::SetMenuVisible(MenuItem item, bool visible)
 
 void KeypadWindow::SetMenuCaption(MenuItem item, std::string_view caption)
 {
-    m_actions.at(item)->setText(qtText(caption));
+    QAction* action = m_actions.at(item);
+    action->setText(qtText(caption));
+    // Qt does not tell assistive technology that a menu item was renamed.
+    for (QObject* shownIn : action->associatedObjects()) {
+        announceRenamed(shownIn, action);
+    }
+}
+
+void KeypadWindow::showLockStates()
+{
+    m_buttons.at("cmdCaps")->setChecked(m_keypad->model.CapsLock);
+    m_buttons.at("cmdShift")->setChecked(m_keypad->model.ShiftLock);
 }
 
 void KeypadWindow::SetWindowHeight(int twips)
@@ -261,6 +324,7 @@ bool KeypadWindow::eventFilter(QObject* watched, QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         std::uint16_t code = keyCodeFor(key->key());
         m_keypad->commands.KeyDown(code, shiftStateFor(key->modifiers()));
+        showLockStates();
         if (code == 0) {
             return true;
         }

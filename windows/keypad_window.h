@@ -60,6 +60,8 @@ private:
     void buildControls();
     void buildMenu();
     void applyHeight();
+    // Shift and Caps look pressed in while their lock is on.
+    void showLockStates();
     bool isKeyForThisWindow(QObject* receiver) const;
 
     WindowStacking& m_stacking;

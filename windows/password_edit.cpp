@@ -34,16 +34,26 @@ QString maskOf(std::size_t characters)
     return QString(static_cast<qsizetype>(characters), u'#');
 }
 
-// Assistive technology sees what the screen shows: the mask, never the text.
-class PasswordEditAccessible : public QAccessibleWidget
+// Assistive technology sees what the screen shows: the mask, one "#" per character, never the text. Through
+// the text interface a screen reader can count the characters and follow the caret and the selection; what
+// it asks to change there is ignored, as it could only move the caret within a mask.
+class PasswordEditAccessible : public QAccessibleWidget, public QAccessibleTextInterface
 {
 public:
     explicit PasswordEditAccessible(PasswordEdit* field) : QAccessibleWidget(field, QAccessible::EditableText) {}
 
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TextInterface) {
+            return static_cast<QAccessibleTextInterface*>(this);
+        }
+        return QAccessibleWidget::interface_cast(type);
+    }
+
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Value) {
-            return maskOf(static_cast<const PasswordEdit*>(widget())->textLength());
+            return maskOf(field()->textLength());
         }
         return QAccessibleWidget::text(t);
     }
@@ -53,8 +63,41 @@ public:
         QAccessible::State s = QAccessibleWidget::state();
         s.editable = true;
         s.passwordEdit = true;
+        s.selectableText = true;
         return s;
     }
+
+    // QAccessibleTextInterface, over the mask.
+    void selection(int selectionIndex, int* startOffset, int* endOffset) const override
+    {
+        *startOffset = *endOffset = 0;
+        if (selectionIndex == 0 && field()->selLength() > 0) {
+            *startOffset = static_cast<int>(field()->selStart());
+            *endOffset = static_cast<int>(field()->selStart() + field()->selLength());
+        }
+    }
+    int selectionCount() const override { return field()->selLength() > 0 ? 1 : 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return static_cast<int>(field()->caretPosition()); }
+    void setCursorPosition(int) override {}
+    QString text(int startOffset, int endOffset) const override
+    {
+        return maskOf(field()->textLength()).mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return static_cast<int>(field()->textLength()); }
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int* startOffset, int* endOffset) const override
+    {
+        *startOffset = *endOffset = -1;
+        return {};
+    }
+
+private:
+    const PasswordEdit* field() const { return static_cast<const PasswordEdit*>(widget()); }
 };
 
 QAccessibleInterface* accessibleFactory(const QString& className, QObject* object)
@@ -124,6 +167,7 @@ PasswordEdit::PasswordEdit(QWidget* parent) : QWidget(parent)
     // A drop from our own drag would report a move and empty the field.
     setAcceptDrops(false);
     setCursor(Qt::IBeamCursor);
+    setAccessibleName(QStringLiteral("Password"));
 }
 
 PasswordEdit::~PasswordEdit() = default;
@@ -417,6 +461,13 @@ void PasswordEdit::select(std::size_t anchor, std::size_t caret)
     m_selLength = std::max(anchor, caret) - m_selStart;
     m_caretAtStart = caret < anchor;
     restartCaretBlink();
+    if (QAccessible::isActive()) {
+        QAccessibleTextCursorEvent moved(this, static_cast<int>(caret));
+        QAccessible::updateAccessibility(&moved);
+        QAccessibleTextSelectionEvent selected(this, static_cast<int>(m_selStart),
+                                               static_cast<int>(m_selStart + m_selLength));
+        QAccessible::updateAccessibility(&selected);
+    }
 }
 
 void PasswordEdit::moveCaret(std::size_t position, bool extend)
@@ -439,6 +490,12 @@ bool PasswordEdit::replaceSelection(std::string_view with)
 void PasswordEdit::edited(bool textChanged)
 {
     restartCaretBlink();
+    if (QAccessible::isActive() && m_announcedLength != m_text.size()) {
+        // Masks only: what a screen reader hears is how many characters there are.
+        QAccessibleTextUpdateEvent event(this, 0, maskOf(m_announcedLength), maskOf(m_text.size()));
+        QAccessible::updateAccessibility(&event);
+    }
+    m_announcedLength = m_text.size();
     // Last, so that a handler that selects the text keeps its selection.
     if (textChanged) {
         emit changed();

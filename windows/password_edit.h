@@ -35,6 +35,7 @@ public:
     std::size_t selStart() const { return m_selStart; }
     std::size_t selLength() const { return m_selLength; }
     std::size_t textLength() const { return m_text.size(); }
+    std::size_t caretPosition() const { return caret(); }
 
     QSize sizeHint() const override;
 
@@ -101,6 +102,8 @@ private:
     std::size_t m_pressAnchor = 0;
     // The latest drag, and what is known of it while its move is not settled yet.
     unsigned m_drags = 0;
+    // The length that assistive technology was last told of.
+    std::size_t m_announcedLength = 0;
     bool m_awaitingHandover = false;
     bool m_handedOver = false;
 };

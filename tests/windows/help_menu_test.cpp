@@ -5,6 +5,7 @@
 #include "windows/help_menu.h"
 #include "windows/keypad_window.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -80,6 +81,17 @@ TEST_F(HelpMenuTest, ViewersShowTheirDocumentsAndKeepTheResizeRule)
                                                             : "Glyphward OSK License Agreement"))
             << text.left(80).toStdString();
         EXPECT_TRUE(viewer.view()->isReadOnly());
+
+        // To a screen reader: a read-only document named after its viewer, whose text it can read.
+        QAccessibleInterface* document = QAccessible::queryAccessibleInterface(viewer.view());
+        ASSERT_NE(document, nullptr);
+        EXPECT_EQ(document->role(), QAccessible::Document);
+        EXPECT_EQ(document->text(QAccessible::Name), DocumentViewer::caption(kind));
+        EXPECT_TRUE(document->state().readOnly);
+        ASSERT_NE(document->textInterface(), nullptr);
+        EXPECT_EQ(document->textInterface()->text(0, 20), text.left(20));
+        // The document counts the end of its last paragraph as a character of its own.
+        EXPECT_EQ(document->textInterface()->characterCount(), viewer.view()->document()->characterCount() - 1);
 
         const int below = (DocumentViewer::heightSubtracted(kind) + 7) / 15; // twips to pixels, rounded
         for (QSize size : {QSize(300, 200), QSize(900, 700), QSize(640, 480)}) {

@@ -3,6 +3,7 @@
 #include "windows/keypad_window.h"
 #include "windows/password_edit.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
@@ -124,6 +125,12 @@ TEST_F(KeypadWindowTest, LocksRelabelTheirKeysAndTheKeysAppendWhatTheyShow)
 TEST_F(KeypadWindowTest, FocusStaysInTheWhollySelectedFieldAfterEachClick)
 {
     open(true, false, false);
+    // Every widget that takes the focus, however briefly: a key that did would announce its name, the
+    // character clicked, to assistive technology.
+    std::vector<QWidget*> focused;
+    QObject listening;
+    QObject::connect(qApp, &QApplication::focusChanged, &listening,
+                     [&focused](QWidget*, QWidget* now) { focused.push_back(now); });
 
     for (const char* name : {"cmdA", "cmdB", "cmdShift", "cmd1", "cmdCaps", "cmdC", "cmdBackSpace"}) {
         SCOPED_TRACE(name);
@@ -136,6 +143,47 @@ TEST_F(KeypadWindowTest, FocusStaysInTheWhollySelectedFieldAfterEachClick)
     click("cmdClear");
     EXPECT_EQ(fieldText(), "");
     EXPECT_EQ(QApplication::focusWidget(), field());
+    EXPECT_EQ(focused, std::vector<QWidget*>{field()}) << "only the first click moves the focus: to the field";
+
+    // Tab still reaches the keys, for a user who moves through them by keyboard.
+    press(Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), button("cmd1"));
+}
+
+TEST_F(KeypadWindowTest, LockKeysAreCheckedWhileTheirLockIsOn)
+{
+    open(true, false, true);
+    EXPECT_TRUE(button("cmdShift")->isChecked()) << "restored at start";
+    EXPECT_FALSE(button("cmdCaps")->isChecked());
+
+    click("cmdCaps");
+    EXPECT_TRUE(button("cmdCaps")->isChecked());
+    press(Qt::Key_F2);
+    EXPECT_FALSE(button("cmdCaps")->isChecked());
+    press(Qt::Key_F3);
+    EXPECT_FALSE(button("cmdShift")->isChecked());
+    click("cmdShift");
+    EXPECT_TRUE(button("cmdShift")->isChecked());
+
+    QAccessibleInterface* shift = QAccessible::queryAccessibleInterface(button("cmdShift"));
+    ASSERT_NE(shift, nullptr);
+    EXPECT_TRUE(shift->state().checkable);
+    EXPECT_TRUE(shift->state().checked);
+}
+
+TEST_F(KeypadWindowTest, AssistiveTechnologyListsTheControlsRowByRow)
+{
+    open(true, false, false);
+    QAccessibleInterface* client = QAccessible::queryAccessibleInterface(window->centralWidget());
+    ASSERT_NE(client, nullptr);
+    QStringList names;
+    for (int i = 0; i < client->childCount(); ++i) {
+        names << client->child(i)->object()->objectName();
+    }
+    EXPECT_EQ(names.mid(0, 3), (QStringList{"cmdShift", "cmd1", "cmd2"}));
+    EXPECT_EQ(names.mid(12, 3), (QStringList{"cmdEquals", "cmdCaps", "cmdA"}));
+    EXPECT_EQ(names.mid(39, 7), (QStringList{"cmdBackSpace", "cmdW", "cmdX", "cmdY", "cmdZ", "txtPWord", "cmdComma"}));
+    EXPECT_EQ(names.mid(49), (QStringList{"cmdDelete", "cmdSelectAll"}));
 }
 
 TEST_F(KeypadWindowTest, TheFifthRowNeverShowsAtEitherHeight)

@@ -568,7 +568,17 @@ TEST_F(PasswordEditPrivacy, AssistiveTechnologySeesTheMaskOnly)
     EXPECT_EQ(accessible->text(QAccessible::Value), QStringLiteral("#######"));
     EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Password"));
     EXPECT_TRUE(accessible->state().passwordEdit);
-    EXPECT_EQ(accessible->textInterface(), nullptr);
+    // A screen reader can count the characters and read the mask, and change nothing.
+    QAccessibleTextInterface* text = accessible->textInterface();
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->characterCount(), 7);
+    EXPECT_EQ(text->text(0, 7), QStringLiteral("#######"));
+    int start = -1;
+    int end = -1;
+    EXPECT_EQ(text->textAtOffset(2, QAccessible::LineBoundary, &start, &end), QStringLiteral("#######"));
+    text->setSelection(0, 0, 7);
+    text->setCursorPosition(3);
+    EXPECT_EQ(text->cursorPosition(), static_cast<int>(field.caretPosition()));
     EXPECT_EQ(accessible->editableTextInterface(), nullptr);
 }
 
