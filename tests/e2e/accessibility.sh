@@ -109,7 +109,8 @@ if kill -0 "$keypadPid" 2>/dev/null; then
 else
     status=0
     wait "$keypadPid" || status=$?
-    ((status == 139)) || fail "after GetAll the keypad ended with status $status"
+    # 139 is SIGSEGV; a sanitizer build reports the fault and exits instead.
+    ((status != 0)) || fail "after GetAll the keypad ended with status 0"
     step "GetAll crashed the keypad (status $status), as Qt 6.4's bridge does"
 fi
 cores=$(find "$e2eTmp" "$HOME" "${TMPDIR:-/tmp}" -xdev \( -name 'core' -o -name 'core.*' \) 2>/dev/null | head -n 3)
