@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Once the keypad has let go of a password, its memory holds no copy of it, nor any piece of 12 characters:
-# after Clear, after a drop taken as a move, after a drop taken as a copy followed by Clear. The keypad runs
-# as an unprivileged user; its whole writable memory is read from outside as root.
+# after Clear, after a drop taken as a move, after a drop taken as a copy followed by Clear, whichever of the
+# drag's formats the target asks for. The keypad runs as an unprivileged user; its whole writable memory is
+# read from outside as root.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$@"
 
@@ -123,3 +124,31 @@ expectDropped copier "$password"
 clickKeys cmdClear
 expectCopies "after a copy and Clear" 0 0
 stopKeypad
+
+# The same, for a target that asks for each text format the drag offers, as bare X clients do. Each pair of
+# targets goes before the next comes, in the same places.
+for format in UTF8_STRING text/plain STRING TEXT; do
+    name=${format//[^A-Za-z0-9]/_}
+    startXdndTarget "move_$name" 100 700 --want "$format" --action move
+    mover=$launchedPid
+    startXdndTarget "copy_$name" 100 850 --want "$format" --action copy
+    copier=$launchedPid
+
+    step "case: $format taken as a move"
+    runCase
+    dragToTarget "move_$name"
+    expectDropped "move_$name" "$password"
+    expectCopies "after a move as $format" 0 0
+    stopKeypad
+
+    step "case: $format taken as a copy, then Clear"
+    runCase
+    dragToTarget "copy_$name"
+    expectDropped "copy_$name" "$password"
+    clickKeys cmdClear
+    expectCopies "after a copy as $format and Clear" 0 0
+    stopKeypad
+
+    kill "$mover" "$copier"
+    wait "$mover" "$copier" 2>/dev/null || true
+done
