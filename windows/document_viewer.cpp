@@ -2,6 +2,7 @@
 
 #include "windows/rtf_text_document.h"
 #include "windows/stacking.h"
+#include "windows/termination.h"
 #include "windows/twips.h"
 
 #include <QAccessible>
@@ -192,7 +193,8 @@ DocumentViewer::DocumentViewer(ViewerKind kind, const QString& documentDirectory
 
 void DocumentViewer::load(const QString& path)
 {
-    m_rtbMain->setDocument(loadRtfDocument(path, m_rtbMain));
+    // A document that takes long to build must not keep a closing program waiting.
+    m_rtbMain->setDocument(loadRtfDocument(path, m_rtbMain, terminationRequested));
 }
 
 void DocumentViewer::fitView()

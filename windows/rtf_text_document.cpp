@@ -6,10 +6,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <algorithm>
 
 namespace {
+// Characters in one paragraph of the view at most; longer ones are broken up.
+constexpr qsizetype kLongestParagraph = 4000;
+// How often a long build asks whether to stop: cheap enough, and far below a second apart.
+constexpr std::size_t kRunsBetweenStopChecks = 256;
+
 QTextDocument* messageDocument(const QString& path, const QString& reason, QObject* parent)
 {
     auto* document = new QTextDocument(parent);
@@ -62,7 +69,7 @@ QTextCharFormat charFormatOf(const rtf::CharFormat& run)
 }
 } // namespace
 
-QTextDocument* loadRtfDocument(const QString& path, QObject* parent)
+QTextDocument* loadRtfDocument(const QString& path, QObject* parent, const std::function<bool()>& stop)
 {
     // Only a regular file: a FIFO or a device would block the viewer or never end.
     const QFileInfo info(path);
@@ -88,20 +95,52 @@ QTextDocument* loadRtfDocument(const QString& path, QObject* parent)
     QTextOption option = document->defaultTextOption();
     option.setTabStopDistance(24);
     document->setDefaultTextOption(option);
+    // Built as one edit, with no undo history: otherwise every run is a command of its own and the growing
+    // paragraph is laid out again after each, which takes time in the square of the runs.
+    document->setUndoRedoEnabled(false);
     QTextCursor cursor(document);
+    cursor.beginEditBlock();
     bool first = true;
+    std::size_t sinceAsked = 0;
+    bool stopped = false;
+    const auto stopNow = [&] {
+        if (stop && !stopped && ++sinceAsked >= kRunsBetweenStopChecks) {
+            sinceAsked = 0;
+            stopped = stop();
+        }
+        return stopped;
+    };
     for (const rtf::Paragraph& paragraph : result.document.paragraphs) {
+        if (stopNow()) {
+            break;
+        }
+        const QTextBlockFormat blockFormat = blockFormatOf(paragraph);
         if (first) {
-            cursor.setBlockFormat(blockFormatOf(paragraph));
+            cursor.setBlockFormat(blockFormat);
             first = false;
         } else {
-            cursor.insertBlock(blockFormatOf(paragraph));
+            cursor.insertBlock(blockFormat);
         }
         for (const rtf::Run& run : paragraph.runs) {
+            if (stopNow()) {
+                break;
+            }
             QString text = QString::fromUtf8(run.text.data(), static_cast<qsizetype>(run.text.size()));
             text.replace(QLatin1Char('\n'), QChar::LineSeparator);
-            cursor.insertText(text, charFormatOf(run.format));
+            const QTextCharFormat charFormat = charFormatOf(run.format);
+            // Laying out a paragraph costs more than its length: one that no real document would have is
+            // shown as several, broken after a blank where there is one.
+            while (cursor.block().length() + text.size() > kLongestParagraph) {
+                const qsizetype room = std::max<qsizetype>(kLongestParagraph - cursor.block().length(), 0);
+                const qsizetype blank = text.lastIndexOf(QLatin1Char(' '), room);
+                const qsizetype cut = blank > 0 ? blank + 1 : room;
+                cursor.insertText(text.left(cut), charFormat);
+                cursor.insertBlock(blockFormat);
+                text.remove(0, cut);
+            }
+            cursor.insertText(text, charFormat);
         }
     }
+    cursor.endEditBlock();
     return document;
 }

@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QWidget>
+#include <atomic>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -10,10 +11,13 @@
 
 namespace {
 int g_signalSocket[2] = {-1, -1};
+std::atomic<bool> g_terminationRequested{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 
 void onSignal(int)
 {
     // Only async-signal-safe work here: the event loop picks the byte up.
+    g_terminationRequested.store(true, std::memory_order_relaxed);
     const char byte = 1;
     [[maybe_unused]] const auto written = ::write(g_signalSocket[0], &byte, 1);
 }
@@ -41,4 +45,9 @@ void closeOnTermination(QWidget* window)
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGHUP, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
+}
+
+bool terminationRequested()
+{
+    return g_terminationRequested.load(std::memory_order_relaxed);
 }
