@@ -46,8 +46,13 @@ void HelpMenu::Contact()
         QMessageBox box(QMessageBox::Information, QStringLiteral("Contact Brivex"), contactText(), QMessageBox::Ok,
                         m_keypad);
         box.setObjectName("msgContact");
+        m_contactBox = &box;
         box.exec();
     });
+    // A keypad told to close while the box was up must not go on to start the mail program.
+    if (m_keypadShutDown) {
+        return;
+    }
     ignoringFailure([this] { openMailLink(m_keypad, mailLink()); });
 }
 
@@ -64,6 +69,10 @@ void HelpMenu::OpenAbout()
 
 void HelpMenu::CloseAboutIfOpen()
 {
+    m_keypadShutDown = true;
+    if (m_contactBox) {
+        m_contactBox->reject();
+    }
     if (m_about) {
         m_about->close();
     }

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QString>
 
+class QMessageBox;
 class QWidget;
 class WindowStacking;
 
@@ -28,6 +29,8 @@ public:
     void Contact() override;
     void OpenAbout() override;
 
+    // Run by the keypad's shut-down: besides the About window it dismisses an open Contact box, whose link is
+    // then not opened.
     void CloseAboutIfOpen() override;
 
     static QString contactText();
@@ -40,5 +43,7 @@ private:
     QString m_documentDirectory;
     QPointer<QWidget> m_keypad;
     QPointer<AboutWindow> m_about;
+    QPointer<QMessageBox> m_contactBox;
+    bool m_keypadShutDown = false;
     int m_aboutIntervalMs;
 };

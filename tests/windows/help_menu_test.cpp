@@ -189,6 +189,21 @@ public:
     QList<QUrl> links;
 };
 
+TEST_F(HelpMenuTest, ClosingTheKeypadWhileContactAsksOpensNoMailLink)
+{
+    LinkCatcher catcher;
+    QDesktopServices::setUrlHandler("mailto", &catcher, "open");
+    // As a termination signal does: the keypad closes from the event loop that the box runs.
+    whenModal([this](QWidget*) { keypad.close(); });
+
+    keypad.keypad().commands.MenuClicked(MenuItem::HelpContact);
+    QDesktopServices::unsetUrlHandler("mailto");
+
+    EXPECT_TRUE(catcher.links.isEmpty());
+    EXPECT_EQ(settings.writes.size(), 3u) << "the settings were saved";
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
 TEST_F(HelpMenuTest, ContactAsksForAReportThenOpensTheMailLink)
 {
     LinkCatcher catcher;
