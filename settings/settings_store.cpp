@@ -1,10 +1,10 @@
 #include "settings/settings_store.h"
 
-#include <array>
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <ostream>
 #include <random>
 #include <stdexcept>
@@ -19,7 +19,8 @@ constexpr std::string_view kFalse = "#FALSE#";
 constexpr std::string_view kTrueBytes = "#TRUE#\r\n";
 constexpr std::string_view kFalseBytes = "#FALSE#\r\n";
 
-// A settings file is a few bytes long; nothing beyond this much of it is ever read.
+// A settings file is a few bytes long; nothing beyond this much of it is ever parsed, and only one byte more
+// is read.
 constexpr std::size_t kReadLimit = 256;
 
 std::string_view trimBlanks(std::string_view s)
@@ -32,27 +33,101 @@ std::string_view trimBlanks(std::string_view s)
     return s.substr(first, last - first + 1);
 }
 
+// Temporary names: ".caps.dd.0123456789abcdef.tmp", a 64-bit random number in hex between the file's name and
+// the extension.
+constexpr std::size_t kRandomDigits = 16;
+constexpr std::string_view kTemporaryExtension = ".tmp";
+
 fs::path temporaryName(const fs::path& target)
 {
     static std::mt19937_64 generator{std::random_device{}()};
-    char suffix[17];
+    char suffix[kRandomDigits + 1];
     std::snprintf(suffix, sizeof suffix, "%016llx", static_cast<unsigned long long>(generator()));
-    return target.parent_path() / ("." + target.filename().string() + "." + suffix + ".tmp");
+    return target.parent_path() / ("." + target.filename().string() + "." + suffix + std::string(kTemporaryExtension));
+}
+
+// Whether `name` is one that temporaryName() gives for the settings file `fileName`, and nothing else.
+bool isTemporaryName(const fs::path::string_type& name, std::string_view fileName)
+{
+    const fs::path::string_type prefix = fs::path("." + std::string(fileName) + ".").native();
+    const fs::path::string_type extension = fs::path(kTemporaryExtension).native();
+    if (name.size() != prefix.size() + kRandomDigits + extension.size() ||
+        name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - extension.size(), extension.size(), extension) != 0) {
+        return false;
+    }
+    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()),
+                       name.end() - static_cast<std::ptrdiff_t>(extension.size()),
+                       [](auto c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+// A temporary file is renamed away moments after it is made, so one from before this run was left by a run
+// that was killed while saving. The margin spares another instance's save in progress even where file times
+// come in steps of seconds (FAT: two) or a network share's clock is a little ahead.
+constexpr auto kStaleMargin = std::chrono::minutes(1);
+
+// Removes the temporary files of `fileName` written before `cutoff`. Only regular files are ours: a link with
+// such a name is left alone, never followed, and removing a name never touches what a link leads to. Whatever
+// fails is left for the next run.
+void removeStaleTemporaries(const fs::path& directory, std::string_view fileName, fs::file_time_type cutoff)
+{
+    std::error_code error;
+    for (fs::directory_iterator it(directory, error), end; !error && it != end; it.increment(error)) {
+        const fs::path& path = it->path();
+        std::error_code ignored;
+        if (!isTemporaryName(path.filename().native(), fileName) ||
+            !fs::is_regular_file(fs::symlink_status(path, ignored))) {
+            continue;
+        }
+        const fs::file_time_type written = fs::last_write_time(path, ignored);
+        if (!ignored && written < cutoff) {
+            fs::remove(path, ignored);
+        }
+    }
 }
 
 // Creates a new file that did not exist before (never opening an existing file or following a link).
-std::FILE* createExclusive(const fs::path& target, fs::path& created)
+std::FILE* createExclusive(DiskSync& sync, const fs::path& target, fs::path& created, std::error_code& error)
 {
     for (int attempt = 0; attempt < 8; ++attempt) {
         created = temporaryName(target);
-        if (std::FILE* file = std::fopen(created.string().c_str(), "wbx")) {
+        errno = 0;
+        if (std::FILE* file = sync.createFile(created)) {
             return file;
         }
-        if (errno != EEXIST) {
+        error.assign(errno != 0 ? errno : EIO, std::generic_category());
+        if (error != std::errc::file_exists) {
             break;
         }
     }
+    created.clear();
     return nullptr;
+}
+
+// Writes `bytes` and closes the file. Returns the error of the first call that failed, taken from errno right
+// after that call: errno is cleared before each one, since a call that succeeds may leave anything there.
+std::error_code writeAndClose(std::FILE* file, std::string_view bytes)
+{
+    std::error_code failure;
+    const auto noteFailure = [&failure] {
+        if (!failure) {
+            failure.assign(errno != 0 ? errno : EIO, std::generic_category());
+        }
+    };
+    errno = 0;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
+        noteFailure();
+    } else {
+        errno = 0;
+        if (std::fflush(file) != 0) {
+            noteFailure();
+        }
+    }
+    errno = 0;
+    if (std::fclose(file) != 0) {
+        noteFailure();
+    }
+    return failure;
 }
 } // namespace
 
@@ -90,61 +165,66 @@ std::optional<bool> parseSetting(std::string_view head, bool complete)
     return std::nullopt;
 }
 
+std::FILE* DiskSync::createFile(const fs::path& file)
+{
+    return std::fopen(file.string().c_str(), "wbx");
+}
+
+std::optional<std::string> DiskSync::readHead(const fs::path& file, std::size_t limit)
+{
+    // The standard library cannot look at an open file, so the name is looked at first (see the header).
+    std::error_code error;
+    if (!fs::is_regular_file(fs::status(file, error)) || error) {
+        return std::nullopt;
+    }
+    std::FILE* in = std::fopen(file.string().c_str(), "rb");
+    if (!in) {
+        return std::nullopt;
+    }
+    std::string head(limit, '\0');
+    // Unbuffered, so that the C library asks for no more than is wanted.
+    std::setvbuf(in, nullptr, _IONBF, 0);
+    head.resize(std::fread(head.data(), 1, limit, in));
+    const bool failed = std::ferror(in) != 0;
+    std::fclose(in);
+    return failed ? std::nullopt : std::optional<std::string>(std::move(head));
+}
+
 DirectorySettingsStore::DirectorySettingsStore(fs::path directory, DiskSync& sync, std::ostream& errors)
-    : m_directory(std::move(directory)), m_sync(sync), m_errors(errors)
+    : m_directory(std::move(directory)), m_sync(sync), m_errors(errors), m_started(fs::file_time_type::clock::now())
 {}
 
 bool DirectorySettingsStore::ReadSetting(std::string_view fileName)
 {
     const bool fallback = defaultSetting(fileName);
-    const fs::path path = m_directory / fileName;
-
-    // Only a regular file is opened: a FIFO or a device at the file's name would block or never end.
-    std::error_code error;
-    if (!fs::is_regular_file(fs::status(path, error)) || error) {
+    // One byte more than is parsed tells a first line that goes on from one that ends with the file.
+    const std::optional<std::string> head = m_sync.readHead(m_directory / fileName, kReadLimit + 1);
+    if (!head) {
         return fallback;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return fallback;
-    }
-    std::array<char, kReadLimit + 1> buffer{};
-    in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-    const auto got = static_cast<std::size_t>(in.gcount());
-    if (in.bad()) {
-        return fallback;
-    }
-    const bool complete = got <= kReadLimit;
-    return parseSetting(std::string_view(buffer.data(), complete ? got : kReadLimit), complete).value_or(fallback);
+    const bool complete = head->size() <= kReadLimit;
+    return parseSetting(std::string_view(*head).substr(0, kReadLimit), complete).value_or(fallback);
 }
 
 void DirectorySettingsStore::WriteSetting(std::string_view fileName, bool value)
 {
     defaultSetting(fileName); // rejects a name that is not a settings file
     const fs::path target = m_directory / fileName;
-    const std::string_view bytes = settingBytes(value);
+    removeStaleTemporaries(m_directory, fileName, m_started - kStaleMargin);
 
     fs::path temporary;
-    std::string failure;
-    std::FILE* file = createExclusive(target, temporary);
-    if (!file) {
-        failure = std::strerror(errno);
-        temporary.clear();
-    } else {
-        const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-        const bool flushed = std::fflush(file) == 0;
-        const int savedErrno = errno;
-        const bool closed = std::fclose(file) == 0;
-        if (!written || !flushed || !closed) {
-            failure = std::strerror(savedErrno ? savedErrno : errno);
-        }
+    std::error_code error;
+    if (std::FILE* file = createExclusive(m_sync, target, temporary, error)) {
+        error = writeAndClose(file, settingBytes(value));
     }
+    std::string failure = error ? error.message() : std::string();
 
     if (failure.empty()) {
         try {
             m_sync.SyncFile(temporary);
             fs::rename(temporary, target);
             temporary.clear();
+            m_sync.SyncDirectory(m_directory);
         } catch (const fs::filesystem_error& e) {
             failure = e.code().message();
         } catch (const std::exception& e) {
@@ -158,7 +238,5 @@ void DirectorySettingsStore::WriteSetting(std::string_view fileName, bool value)
     }
     if (!failure.empty()) {
         m_errors << "glyphward: cannot save " << target.string() << ": " << failure << std::endl;
-        return;
     }
-    m_sync.SyncDirectory(m_directory);
 }

@@ -37,8 +37,9 @@ public:
 // Reading never fails: a file that is missing, unreadable, not a regular file or not in the notation gives
 // the setting's default. Writing replaces the file atomically (a temporary file in the same directory,
 // made durable, then renamed over the old one), so a crash leaves the old file or the new one and a
-// symbolic link at the file's name is replaced rather than followed. A file that cannot be written is
-// reported once on `errors` and left as it was; writing never throws.
+// symbolic link at the file's name is replaced rather than followed. Temporary files of the same file that a
+// killed earlier run left behind are removed when it is written. A file that cannot be written is reported
+// once on `errors` and left as it was; writing never throws.
 class DirectorySettingsStore : public SettingsStore
 {
 public:
@@ -53,4 +54,6 @@ private:
     std::filesystem::path m_directory;
     DiskSync& m_sync;
     std::ostream& m_errors;
+    // When this run began, as far as the settings are concerned.
+    std::filesystem::file_time_type m_started;
 };

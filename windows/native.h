@@ -12,12 +12,19 @@
 // is reported on standard error and the program goes on without it.
 void hardenProcess() noexcept;
 
-// Makes the settings files durable with the system's flush calls.
+// Makes the settings files durable with the system's flush calls, and reads them with its open calls.
 class NativeDiskSync : public DiskSync
 {
 public:
     void SyncFile(const std::filesystem::path& file) override;
-    void SyncDirectory(const std::filesystem::path& directory) noexcept override;
+    void SyncDirectory(const std::filesystem::path& directory) override;
+    std::optional<std::string> readHead(const std::filesystem::path& file, std::size_t limit) override;
+
+#ifndef _WIN32
+protected:
+    // fsync(); a test replaces it to make a flush fail.
+    virtual int flushToDisk(int descriptor);
+#endif
 };
 
 #ifdef _WIN32

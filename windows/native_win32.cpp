@@ -2,7 +2,9 @@
 #include "windows/native.h"
 
 #include <cstdio>
+#include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 #include <windows.h>
 
@@ -70,9 +72,44 @@ void NativeDiskSync::SyncFile(const std::filesystem::path& file)
     }
 }
 
-void NativeDiskSync::SyncDirectory(const std::filesystem::path&) noexcept
+void NativeDiskSync::SyncDirectory(const std::filesystem::path&)
 {
     // NTFS journals the rename itself; there is no directory handle to flush.
+}
+
+std::optional<std::string> NativeDiskSync::readHead(const std::filesystem::path& file, std::size_t limit)
+{
+    // Opened first, then judged by what was opened: only a file on a disk is read, never a pipe or a device. A
+    // directory does not open without FILE_FLAG_BACKUP_SEMANTICS. Others may go on writing, renaming or
+    // deleting it meanwhile, as another instance saving its settings does.
+    HANDLE handle = ::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    std::optional<std::string> head;
+    if (::GetFileType(handle) == FILE_TYPE_DISK) {
+        std::string bytes(limit, '\0');
+        std::size_t got = 0;
+        bool failed = false;
+        while (got < limit) {
+            DWORD n = 0;
+            if (!::ReadFile(handle, bytes.data() + got, static_cast<DWORD>(limit - got), &n, nullptr)) {
+                failed = true;
+                break;
+            }
+            if (n == 0) {
+                break;
+            }
+            got += n;
+        }
+        if (!failed) {
+            bytes.resize(got);
+            head = std::move(bytes);
+        }
+    }
+    ::CloseHandle(handle);
+    return head;
 }
 
 void setWindowPosTopMost(std::uintptr_t windowHandle, bool on)
