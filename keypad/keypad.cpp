@@ -41,9 +41,14 @@ void Keypad::StartUp()
 
 void Keypad::ShutDown()
 {
+    SaveSettings();
+    m_services.secondary.CloseAboutIfOpen();
+}
+
+void Keypad::SaveSettings()
+{
     SettingsStore& settings = m_services.settings;
     settings.WriteSetting(kMenuFile, model.MenuShown);
     settings.WriteSetting(kCapsFile, model.CapsLock);
     settings.WriteSetting(kShiftFile, model.ShiftLock);
-    m_services.secondary.CloseAboutIfOpen();
 }

@@ -33,6 +33,9 @@ public:
     void StartUp();
     // Whatever closes the window: saves the settings and closes the About window. Never cancels closing.
     void ShutDown();
+    // The settings part of shut-down alone, for the desktop session's checkpoints, after which the keypad
+    // goes on as before.
+    void SaveSettings();
 
     KeypadModel model;
     PasswordField field;

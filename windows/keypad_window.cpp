@@ -234,6 +234,13 @@ void KeypadWindow::unload()
     m_keypad->ShutDown();
 }
 
+void KeypadWindow::saveSettings()
+{
+    if (!m_unloaded) {
+        m_keypad->SaveSettings();
+    }
+}
+
 void KeypadWindow::SetKeyLabel(std::string_view controlName, std::string_view text)
 {
     m_buttons.at(std::string(controlName))->setText(qtText(text));

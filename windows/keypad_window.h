@@ -30,6 +30,9 @@ public:
     void load();
     // Shut-down; runs once, whatever closes the window first (the close event, the session's end).
     void unload();
+    // A desktop session's checkpoint (also the first step of a logout that may yet be cancelled): the
+    // settings are saved and nothing else changes; the real close still runs shut-down.
+    void saveSettings();
 
     Keypad& keypad() { return *m_keypad; }
     PasswordEdit* field() const { return m_field; }

@@ -307,6 +307,31 @@ TEST_F(KeypadWindowTest, EscClosesAndSavesOnceAndTheNextStartRestores)
     EXPECT_EQ(button("cmdZ")->text(), "Z");
 }
 
+TEST_F(KeypadWindowTest, SessionCheckpointsSaveTheSettingsAndChangeNothingElse)
+{
+    open(true, false, false);
+    press(Qt::Key_F2);
+    window->saveSettings();
+    EXPECT_EQ(settings.writes, (std::vector<std::string>{"menu.dd", "caps.dd", "shift.dd"}));
+    EXPECT_TRUE(settings.values.at("caps.dd"));
+    EXPECT_TRUE(help.log.empty()) << "the About window stays open";
+    EXPECT_TRUE(window->isVisible());
+
+    press(Qt::Key_F3);
+    window->saveSettings();
+    EXPECT_EQ(settings.writes.size(), 6u);
+    EXPECT_TRUE(settings.values.at("shift.dd"));
+
+    press(Qt::Key_F2);
+    window->close();
+    EXPECT_EQ(settings.writes.size(), 9u) << "the real close still saves";
+    EXPECT_FALSE(settings.values.at("caps.dd"));
+    EXPECT_EQ(help.log, std::vector<std::string>{"close about"});
+    window->saveSettings();
+    window->unload();
+    EXPECT_EQ(settings.writes.size(), 9u) << "nothing after shut-down";
+}
+
 TEST_F(KeypadWindowTest, MenuItemsRunTheirCommands)
 {
     open(true, false, false);
