@@ -162,7 +162,9 @@ int DocumentViewer::heightSubtracted(ViewerKind kind)
 
 DocumentViewer::DocumentViewer(ViewerKind kind, const QString& documentDirectory, QWidget* keypad,
                                WindowStacking& stacking)
-    : QDialog(keypad, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+    // A dialog, so that the window system knows the keypad owns it (transient for the keypad: no task-bar entry
+    // of its own, kept with the keypad), as an owned modal form is.
+    : QDialog(keypad, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                           Qt::WindowCloseButtonHint),
       m_kind(kind), m_keypad(keypad), m_stacking(stacking), m_rtbMain(new DocumentView(this))
 {

@@ -18,7 +18,9 @@ for viewer in "F.A.Q.:f" "Liscense Agreement:l"; do
     poll 5 viewerShown "$caption" || fail "no window titled \"$caption\" after Help, ${viewer##*:}"
     poll 2 isAbove "$viewerWid" || fail "$caption is not in the topmost band"
     poll 2 isNotAbove "$keypadWid" || fail "the keypad kept the topmost band while $caption is open"
-    step "$caption is open and on top"
+    owner=$(xprop -id "$viewerWid" WM_TRANSIENT_FOR 2>/dev/null | awk '{ print $NF }')
+    ((owner == keypadWid)) || fail "$caption is not transient for the keypad (WM_TRANSIENT_FOR: $owner)"
+    step "$caption is open and on top, owned by the keypad"
 
     xdotool windowactivate --sync "$viewerWid" key Escape
     gone() { ! viewerShown "$caption"; }

@@ -10,13 +10,17 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPalette>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -104,6 +108,72 @@ TEST_F(HelpMenuTest, ViewersShowTheirDocumentsAndKeepTheResizeRule)
         }
         viewer.close();
     }
+}
+
+TEST_F(HelpMenuTest, TextWithoutAColourOfItsOwnTakesThePalettesSoADarkThemeCanReadIt)
+{
+    QPalette dark;
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Window, QColor(45, 45, 45));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    for (ViewerKind kind : {ViewerKind::Faq, ViewerKind::License}) {
+        DocumentViewer viewer(kind, QStringLiteral(GLYPHWARD_ASSETS_DIR), &keypad, stacking);
+        viewer.setPalette(dark);
+        viewer.resize(500, 400);
+        viewer.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&viewer));
+
+        // Our documents colour no text of their own: all of it is drawn in the palette's text colour.
+        for (QTextBlock block = viewer.view()->document()->begin(); block.isValid(); block = block.next()) {
+            for (auto it = block.begin(); !it.atEnd(); ++it) {
+                EXPECT_EQ(it.fragment().charFormat().foreground().style(), Qt::NoBrush)
+                    << it.fragment().text().left(40).toStdString();
+            }
+        }
+        const QImage shown = viewer.view()->viewport()->grab().toImage();
+        int light = 0;
+        int dim = 0;
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = 0; x < shown.width(); ++x) {
+                const int lightness = QColor(shown.pixel(x, y)).lightness();
+                light += lightness > 180;
+                dim += lightness < 20;
+            }
+        }
+        EXPECT_GT(light, 500) << "light text on the dark page";
+        EXPECT_EQ(dim, 0) << "no black text on it";
+    }
+
+    // A colour that a document does set is kept.
+    QTemporaryDir dir;
+    QFile red(dir.filePath(DocumentViewer::documentName(ViewerKind::Faq)));
+    ASSERT_TRUE(red.open(QIODevice::WriteOnly));
+    red.write("{\\rtf1{\\colortbl;\\red200\\green0\\blue0;}plain {\\cf1 red} {\\cf0 auto}\\par}");
+    red.close();
+    DocumentViewer viewer(ViewerKind::Faq, dir.path(), &keypad, stacking);
+    QStringList coloured;
+    for (auto it = viewer.view()->document()->begin().begin(); !it.atEnd(); ++it) {
+        if (it.fragment().charFormat().foreground().style() != Qt::NoBrush) {
+            coloured << it.fragment().text() + "=" + it.fragment().charFormat().foreground().color().name();
+        }
+    }
+    EXPECT_EQ(coloured, QStringList{"red=#c80000"});
+}
+
+TEST_F(HelpMenuTest, ViewersAreOwnedByTheKeypadWindow)
+{
+    keypad.show();
+    for (ViewerKind kind : {ViewerKind::Faq, ViewerKind::License}) {
+        DocumentViewer viewer(kind, QStringLiteral(GLYPHWARD_ASSETS_DIR), &keypad, stacking);
+        viewer.show();
+        ASSERT_NE(viewer.windowHandle(), nullptr);
+        EXPECT_EQ(viewer.windowHandle()->transientParent(), keypad.windowHandle());
+        // X11 gets WM_TRANSIENT_FOR for a dialog only (checked with xprop end to end).
+        EXPECT_EQ(viewer.windowType(), Qt::Dialog);
+        EXPECT_TRUE(viewer.windowFlags().testFlag(Qt::WindowMaximizeButtonHint)) << "still resizable as before";
+        viewer.close();
+    }
+    keypad.hide();
 }
 
 TEST_F(HelpMenuTest, AMissingDocumentIsNamedInTheView)
