@@ -13,7 +13,7 @@ PACKAGES := cmake make g++ qt6-base-dev qt6-qpa-plugins libxcb1-dev fonts-dejavu
 TEST_PACKAGES := libgtest-dev clang-format xvfb xauth openbox xdotool x11-utils zenity g++-mingw-w64-x86-64-posix \
 	desktop-file-utils appstream lintian dpkg-dev libx11-dev \
 	mutter xwayland pipewire pipewire-bin wireplumber dbus-daemon dbus-bin python3-gi gir1.2-glib-2.0 \
-	at-spi2-core python3-pyatspi gir1.2-atspi-2.0
+	at-spi2-core python3-pyatspi gir1.2-atspi-2.0 gir1.2-gtk-4.0
 
 .PHONY: run test check-sanitize build configure deps test-deps package screenshot format clean
 
