@@ -38,18 +38,31 @@ std::string_view trimBlanks(std::string_view s)
 constexpr std::size_t kRandomDigits = 16;
 constexpr std::string_view kTemporaryExtension = ".tmp";
 
+// ".caps.dd." for caps.dd. Appended piece by piece: GCC 12 takes `"." + name + "."` for an overlapping copy
+// (-Wrestrict) in optimised builds.
+std::string temporaryPrefix(std::string_view fileName)
+{
+    std::string prefix;
+    prefix.reserve(fileName.size() + 2);
+    prefix += '.';
+    prefix += fileName;
+    prefix += '.';
+    return prefix;
+}
+
 fs::path temporaryName(const fs::path& target)
 {
     static std::mt19937_64 generator{std::random_device{}()};
     char suffix[kRandomDigits + 1];
     std::snprintf(suffix, sizeof suffix, "%016llx", static_cast<unsigned long long>(generator()));
-    return target.parent_path() / ("." + target.filename().string() + "." + suffix + std::string(kTemporaryExtension));
+    return target.parent_path() /
+           (temporaryPrefix(target.filename().string()) + suffix + std::string(kTemporaryExtension));
 }
 
 // Whether `name` is one that temporaryName() gives for the settings file `fileName`, and nothing else.
 bool isTemporaryName(const fs::path::string_type& name, std::string_view fileName)
 {
-    const fs::path::string_type prefix = fs::path("." + std::string(fileName) + ".").native();
+    const fs::path::string_type prefix = fs::path(temporaryPrefix(fileName)).native();
     const fs::path::string_type extension = fs::path(kTemporaryExtension).native();
     if (name.size() != prefix.size() + kRandomDigits + extension.size() ||
         name.compare(0, prefix.size(), prefix) != 0 ||
