@@ -346,7 +346,20 @@ void PasswordEdit::keyPressEvent(QKeyEvent* event)
         }
         return;
     }
+    if (!shortcut && !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c.isPrint(); })) {
+        // A character the keypad cannot take (é, £): refused audibly, not dropped without a sign.
+        if (text.capacity() > 0) {
+            wipeMemory(const_cast<QChar*>(text.constData()), static_cast<std::size_t>(text.size()) * sizeof(QChar));
+        }
+        refuseCharacter();
+        return;
+    }
     event->ignore();
+}
+
+void PasswordEdit::refuseCharacter()
+{
+    QApplication::beep();
 }
 
 void PasswordEdit::mousePressEvent(QMouseEvent* event)

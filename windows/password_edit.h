@@ -61,6 +61,9 @@ protected:
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void timerEvent(QTimerEvent* event) override;
 
+    // A typed character outside printable ASCII was refused; the default beeps.
+    virtual void refuseCharacter();
+
     // Runs the drag of the selected text and returns the action the target chose. Takes ownership of data.
     // The default hands it to a QDrag, which Qt deletes once the target has finished reading it.
     virtual Qt::DropAction runDrag(QMimeData* data);

@@ -73,6 +73,8 @@ public:
     Qt::DropAction answer = Qt::MoveAction;
     // Whether the target asks for the text during the drag.
     bool reads = true;
+    // Typed characters refused (each would beep).
+    int refused = 0;
     int drags = 0;
     QByteArray bytesDuringDrag;
     // The array as the payload handed it out, sharing its buffer.
@@ -80,6 +82,8 @@ public:
     std::unique_ptr<QMimeData> payload;
 
 protected:
+    void refuseCharacter() override { ++refused; }
+
     Qt::DropAction runDrag(QMimeData* data) override
     {
         ++drags;
@@ -136,13 +140,17 @@ TEST_F(PasswordEditKeys, EditingKeysActOnTheSelectionOrNextToTheCaret)
         const char* result;
         std::size_t caret;
         int changes;
+        // Refused audibly: a character the keypad cannot take.
+        int refused = 0;
     };
     const Case cases[] = {
         {"abc", 1, 1, Qt::Key_X, Qt::NoModifier, "x", "axc", 2, 1},
         {"abc", 0, 3, Qt::Key_Z, Qt::ShiftModifier, "Z", "Z", 1, 1},
         {"abc", 3, 0, Qt::Key_Space, Qt::NoModifier, " ", "abc ", 4, 1},
         {"abc", 1, 1, Qt::Key_B, Qt::NoModifier, "b", "abc", 2, 0},
-        {"abc", 3, 0, Qt::Key_Eacute, Qt::NoModifier, QString::fromUtf8("\xc3\xa9"), "abc", 3, 0},
+        {"abc", 3, 0, Qt::Key_Eacute, Qt::NoModifier, QString::fromUtf8("\xc3\xa9"), "abc", 3, 0, 1},
+        {"abc", 1, 0, Qt::Key_sterling, Qt::ShiftModifier, QString::fromUtf8("\xc2\xa3"), "abc", 1, 0, 1},
+        {"abc", 3, 0, Qt::Key_Tab, Qt::NoModifier, "\t", "abc", 3, 0},
         {"abc", 3, 0, Qt::Key_X, Qt::AltModifier, "x", "abc", 3, 0},
         {"abc", 1, 1, Qt::Key_Backspace, Qt::NoModifier, "", "ac", 1, 1},
         {"abc", 2, 0, Qt::Key_Backspace, Qt::NoModifier, "", "ac", 1, 1},
@@ -155,6 +163,7 @@ TEST_F(PasswordEditKeys, EditingKeysActOnTheSelectionOrNextToTheCaret)
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.text) + " key " + std::to_string(c.key) + " at " + std::to_string(c.selStart));
         setUp(c.text, c.selStart, c.selLength);
+        field.refused = 0;
 
         sendKey(field, c.key, c.modifiers, c.typed);
 
@@ -162,6 +171,7 @@ TEST_F(PasswordEditKeys, EditingKeysActOnTheSelectionOrNextToTheCaret)
         EXPECT_EQ(field.selStart(), c.caret);
         EXPECT_EQ(field.selLength(), 0u);
         EXPECT_EQ(changes, c.changes);
+        EXPECT_EQ(field.refused, c.refused);
     }
 }
 
