@@ -2,11 +2,11 @@
 
 #include "settings/settings_store.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QTemporaryFile>
 
 namespace {
 QString fromView(std::string_view text)
@@ -14,12 +14,18 @@ QString fromView(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// Tried rather than judged from permissions: on Windows QFileInfo::isWritable sees only the read-only
-// attribute, not the access rights that keep users out of Program Files.
+// Judged from the permissions, never by creating a file: a probe fails on a full file system too, and would
+// move the settings for that one run. An installed copy under Program Files is marked, so Windows' read-only
+// attribute, all that QFileInfo sees there, is enough for the rest.
 bool isWritableDirectory(const QString& directory)
 {
-    QTemporaryFile probe(QDir(directory).filePath(QStringLiteral(".glyphward-write-test-XXXXXX")));
-    return QFileInfo(directory).isDir() && probe.open();
+    const QFileInfo info(directory);
+    return info.isDir() && info.isWritable();
+}
+
+bool isMarkedInstalled(const QString& applicationDirectory)
+{
+    return QFileInfo(QDir(applicationDirectory).filePath(QString::fromLatin1(kInstalledMarker))).isFile();
 }
 
 // A failure here is left to the settings store: a missing file reads as its default, and a directory that
@@ -41,7 +47,13 @@ void seedDefaults(const QString& defaultsDirectory, const QString& userDirectory
 
 QString userSettingsDirectory()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    const QString location = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    // Qt 6.4 takes a relative XDG_CONFIG_HOME as it is, which would follow the current directory; the XDG base
+    // directory rules make it invalid, so the default stands instead.
+    if (!location.isEmpty() && QDir::isRelativePath(location)) {
+        return QDir::homePath() + QStringLiteral("/.config/") + QCoreApplication::applicationName();
+    }
+    return location;
 }
 
 QString settingsDirectory(const QString& applicationDirectory)
@@ -53,7 +65,7 @@ QString settingsDirectory(const QString& applicationDirectory, const IsDirectory
                           const QString& userDirectory)
 {
     // Without a home there is no user directory: the store then reports, on saving, what it cannot write.
-    if (isWritable(applicationDirectory) || userDirectory.isEmpty()) {
+    if (userDirectory.isEmpty() || (!isMarkedInstalled(applicationDirectory) && isWritable(applicationDirectory))) {
         return applicationDirectory;
     }
     seedDefaults(applicationDirectory, userDirectory);

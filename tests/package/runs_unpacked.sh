@@ -82,3 +82,23 @@ expectDropped target A
 pressKeys Escape
 waitKeypadExit
 expectSetting "$userDir" caps.dd TRUE
+
+# Root may write the installed directory, yet its settings go to its own configuration directory too, never
+# into the defaults that every new user starts from.
+if (($(id -u) == 0)); then
+    rootHome=$unpacked/roothome
+    mkdir -m 700 "$rootHome"
+    step "starting the unpacked keypad as root"
+    launch "installed$((++keypadCount))" env -u XDG_CONFIG_HOME HOME="$rootHome" XDG_RUNTIME_DIR="$unpacked/run" \
+        TMPDIR="$rootHome" "$root/usr/bin/glyphward"
+    keypadPid=$launchedPid
+    keypadWid=$(waitWindow "$keypadPid" "the unpacked keypad as root") || exit 1
+    pressKeys F3
+    pressKeys Escape
+    waitKeypadExit
+    expectSetting "$rootHome/.config/glyphward" shift.dd TRUE
+    for name in menu.dd caps.dd shift.dd; do
+        cmp -s "$appDir/$name" "$assetsDir/$name" || fail "root changed the installed $name"
+    done
+    step "root's settings are in its own configuration directory"
+fi

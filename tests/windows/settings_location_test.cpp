@@ -49,6 +49,21 @@ TEST_F(SettingsLocationTest, AWritableProgramDirectoryKeepsTheSettingsAndLeavesT
     EXPECT_FALSE(QFileInfo::exists(userDir));
 }
 
+TEST_F(SettingsLocationTest, AnInstalledCopyKeepsTheSettingsPerUserEvenForAUserWhoMayWriteItsDirectory)
+{
+    // Root may write the installed program's directory: its settings still go to root's own directory, never
+    // into the defaults that every new user starts from.
+    writeFile(appDir + "/" + kInstalledMarker, "");
+    for (const bool writable : {true, false}) {
+        SCOPED_TRACE(writable ? "writable" : "not writable");
+        EXPECT_EQ(settingsDirectory(
+                      appDir, [writable](const QString&) { return writable; }, userDir),
+                  userDir);
+        EXPECT_EQ(readAll(userDir + "/caps.dd"), "#TRUE#\r\n") << "seeded from the installed defaults";
+    }
+    EXPECT_EQ(readAll(appDir + "/caps.dd"), "#TRUE#\r\n");
+}
+
 TEST_F(SettingsLocationTest, AnUnwritableProgramDirectorySendsTheSettingsToASeededUserDirectory)
 {
     QString asked;
@@ -106,6 +121,12 @@ private:
     bool m_wasSet;
     QByteArray m_saved;
 };
+
+TEST_F(SettingsLocationTest, ARelativeXdgConfigHomeIsIgnored)
+{
+    ConfigHomeGuard configHome(QStringLiteral("relative/config"));
+    EXPECT_EQ(userSettingsDirectory(), QDir::homePath() + "/.config/glyphward");
+}
 
 TEST_F(SettingsLocationTest, TheRealCheckTriesTheDirectoryAndTheUserDirectoryFollowsXdgConfigHome)
 {
