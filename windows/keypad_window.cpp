@@ -113,7 +113,6 @@ void KeypadWindow::buildControls()
 {
     auto* client = new QWidget(this);
     client->setObjectName("keypadClient");
-    client->setFixedWidth(twipsToPixels(kDesignClientWidth));
     setCentralWidget(client);
 
     // Created in the order a reader meets them on the screen, row by row, so that assistive technology lists
@@ -138,9 +137,15 @@ void KeypadWindow::buildControls()
             widget = button;
         }
         widget->setObjectName(qtText(control->name));
-        widget->setGeometry(twipsRect(control->left, control->top, control->width, control->height));
         widget->setToolTip(qtText(control->tooltip));
         widgets.emplace(control->name, widget);
+    }
+
+    m_scale = scaleToFitCaptions();
+    client->setFixedWidth(twipsToPixels(kDesignClientWidth, m_scale));
+    for (const ControlLayout* control : screenOrder) {
+        widgets.at(control->name)
+            ->setGeometry(twipsRect(control->left, control->top, control->width, control->height, m_scale));
     }
 
     QWidget* previous = nullptr;
@@ -267,6 +272,37 @@ void KeypadWindow::SetMenuCaption(MenuItem item, std::string_view caption)
     }
 }
 
+double KeypadWindow::scaleToFitCaptions() const
+{
+    // A little room beside and above the text, as the style's own button frame needs.
+    constexpr int kSideRoom = 6;
+    constexpr int kTopRoom = 4;
+    double scale = 1.0;
+    for (const ControlLayout& control : keypadLayout()) {
+        const auto found = m_buttons.find(control.name);
+        if (found == m_buttons.end()) {
+            continue;
+        }
+        const QPushButton* button = found->second;
+        // The longest caption a key can show: both of its labels.
+        QStringList captions{button->text()};
+        for (const KeyDef& key : kKeyTable) {
+            if (key.controlName == control.name) {
+                captions = {qtText(captionFor(key.unshifted)), qtText(captionFor(key.shifted))};
+            }
+        }
+        const QFontMetrics metrics = button->fontMetrics();
+        for (QString caption : captions) {
+            caption.replace(QStringLiteral("&&"), QStringLiteral("&"));
+            const double width = twipsToPixels(control.width);
+            const double height = twipsToPixels(control.height);
+            scale = std::max(scale, (metrics.horizontalAdvance(caption) + kSideRoom) / width);
+            scale = std::max(scale, (metrics.height() + kTopRoom) / height);
+        }
+    }
+    return scale;
+}
+
 void KeypadWindow::showLockStates()
 {
     m_buttons.at("cmdCaps")->setChecked(m_keypad->model.CapsLock);
@@ -294,13 +330,13 @@ void KeypadWindow::SetKeypadTopMost(bool on)
     m_stacking.SetTopMost(this, on);
 }
 
-int KeypadWindow::clientHeightFor(int outerTwips, int frameHeight, int menuBarHeight)
+int KeypadWindow::clientHeightFor(int outerTwips, int frameHeight, int menuBarHeight, double scale)
 {
     const ControlLayout& lastVisible = controlLayout("cmdBackSpace");
-    const int keysBottom = twipsToPixels(lastVisible.top + lastVisible.height);
-    const int hiddenRowTop = twipsToPixels(controlLayout("cmdDelete").top);
+    const int keysBottom = twipsToPixels(lastVisible.top + lastVisible.height, scale);
+    const int hiddenRowTop = twipsToPixels(controlLayout("cmdDelete").top, scale);
     const int keyArea =
-        twipsToPixels(outerTwips) - (frameHeight > 0 ? frameHeight : kEstimatedFrameHeight) - menuBarHeight;
+        twipsToPixels(outerTwips, scale) - (frameHeight > 0 ? frameHeight : kEstimatedFrameHeight) - menuBarHeight;
     return std::clamp(keyArea, keysBottom, hiddenRowTop) + menuBarHeight;
 }
 
@@ -312,9 +348,10 @@ void KeypadWindow::applyHeight()
     const int frame = frameGeometry().height() - geometry().height();
     // isHidden, not isVisible: before the first show no child counts as visible.
     const int menuBarHeight = menuBar()->isHidden() ? 0 : menuBar()->sizeHint().height();
-    const int client = clientHeightFor(m_outerHeightTwips, frame, menuBarHeight);
-    if (size() != QSize(twipsToPixels(kDesignClientWidth), client)) {
-        setFixedSize(twipsToPixels(kDesignClientWidth), client);
+    const int client = clientHeightFor(m_outerHeightTwips, frame, menuBarHeight, m_scale);
+    const int width = twipsToPixels(kDesignClientWidth, m_scale);
+    if (size() != QSize(width, client)) {
+        setFixedSize(width, client);
     }
 }
 

@@ -51,7 +51,10 @@ public:
     // The client height in pixels for an outer height in twips, given the frame's height (0 while the window
     // system reports none, when an estimate stands in) and the menu bar's. Whatever the frame, the four rows
     // of keys stay fully visible and the fifth row stays hidden.
-    static int clientHeightFor(int outerTwips, int frameHeight, int menuBarHeight);
+    static int clientHeightFor(int outerTwips, int frameHeight, int menuBarHeight, double scale = 1.0);
+    // How much larger than designed the keypad is drawn so that every caption fits its key: 1 with the usual
+    // desktop fonts, more with large ones; never less.
+    double layoutScale() const { return m_scale; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -65,6 +68,7 @@ private:
     void applyHeight();
     // Shift and Caps look pressed in while their lock is on.
     void showLockStates();
+    double scaleToFitCaptions() const;
     bool isKeyForThisWindow(QObject* receiver) const;
 
     WindowStacking& m_stacking;
@@ -73,6 +77,7 @@ private:
     PasswordEdit* m_field = nullptr;
     std::unique_ptr<Keypad> m_keypad;
     int m_outerHeightTwips = 0;
+    double m_scale = 1.0;
     bool m_loaded = false;
     bool m_unloaded = false;
 };

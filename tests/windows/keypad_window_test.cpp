@@ -92,6 +92,38 @@ TEST_F(KeypadWindowTest, ControlsStandWhereTheLayoutPutsThemInTabOrder)
     EXPECT_EQ(button("cmdSelectAll")->text(), "Select All");
 }
 
+TEST_F(KeypadWindowTest, LargeDesktopFontsScaleTheLayoutUpSoThatEveryCaptionFitsItsKey)
+{
+    const QFont original = QApplication::font();
+    struct Case
+    {
+        int points;
+        bool larger;
+    };
+    for (const Case c : {Case{6, false}, Case{14, true}, Case{20, true}}) {
+        SCOPED_TRACE(std::to_string(c.points) + " pt");
+        QFont font = original;
+        font.setPointSize(c.points);
+        QApplication::setFont(font);
+        for (const bool locked : {false, true}) {
+            open(true, locked, locked);
+            EXPECT_EQ(window->layoutScale() > 1.0, c.larger);
+            EXPECT_GE(window->layoutScale(), 1.0) << "never smaller than designed";
+            for (QPushButton* key : window->centralWidget()->findChildren<QPushButton*>()) {
+                const QString shown = QString(key->text()).replace("&&", "&");
+                EXPECT_LE(key->fontMetrics().horizontalAdvance(shown), key->width())
+                    << key->objectName().toStdString() << " \"" << shown.toStdString() << "\"";
+                EXPECT_LE(key->fontMetrics().height(), key->height()) << key->objectName().toStdString();
+            }
+            // Still the same layout, only larger: the field stands right of the z key.
+            EXPECT_GT(field()->x(), button("cmdZ")->geometry().right());
+            EXPECT_GT(window->centralWidget()->width(), button("cmdEquals")->geometry().right());
+            EXPECT_GE(window->height(), button("cmdBackSpace")->geometry().bottom()) << "the fourth row shows whole";
+        }
+    }
+    QApplication::setFont(original);
+}
+
 TEST_F(KeypadWindowTest, FirstFocusIsOnTheFirstKeyEvenWithBothLocksRestored)
 {
     open(true, true, true);
