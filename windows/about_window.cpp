@@ -2,6 +2,7 @@
 
 #include "keypad/module1.h"
 #include "keypad/program_info.h"
+#include "windows/screen_fit.h"
 #include "windows/stacking.h"
 #include "windows/twips.h"
 
@@ -29,7 +30,7 @@ AboutWindow::AboutWindow(QWidget* keypad, WindowStacking& stacking, int interval
     setWindowTitle("About Glyphward");
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(twipsToPixels(6930), twipsToPixels(2490));
-    move(twipsToPixels(3960), twipsToPixels(1380));
+    placeOnKeypadScreen(this, keypad, QPoint(twipsToPixels(3960), twipsToPixels(1380)));
 
     auto* frame = new QFrame(this);
     frame->setObjectName("Frame1");

@@ -1,6 +1,7 @@
 #include "windows/document_viewer.h"
 
 #include "windows/rtf_text_document.h"
+#include "windows/screen_fit.h"
 #include "windows/stacking.h"
 #include "windows/termination.h"
 #include "windows/twips.h"
@@ -175,7 +176,8 @@ DocumentViewer::DocumentViewer(ViewerKind kind, const QString& documentDirectory
     resize(twipsToPixels(viewer.clientWidth), twipsToPixels(viewer.clientHeight));
     if (kind == ViewerKind::License) {
         setWindowIcon(QIcon(":/icons/license.png"));
-        move(twipsToPixels(1155), twipsToPixels(345));
+        // Its client area, not its frame, on the keypad's screen.
+        placeOnKeypadScreen(this, keypad, QPoint(twipsToPixels(1155), twipsToPixels(345)));
     }
 
     static const bool factoryInstalled = [] {
@@ -213,6 +215,7 @@ void DocumentViewer::fitView()
 void DocumentViewer::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    keepOnKeypadScreen(this, m_keypad);
     // The modal call blocks until the viewer closes, so it takes the topmost band from here.
     m_stacking.SetTopMost(this, true);
 }
@@ -227,6 +230,9 @@ void DocumentViewer::moveEvent(QMoveEvent* event)
 {
     // The window manager's frame arrives after the first show, announced by a move.
     QDialog::moveEvent(event);
+    if (isVisible()) {
+        keepOnKeypadScreen(this, m_keypad);
+    }
     fitView();
 }
 

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPalette>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -173,6 +174,43 @@ TEST_F(HelpMenuTest, ViewersAreOwnedByTheKeypadWindow)
         EXPECT_TRUE(viewer.windowFlags().testFlag(Qt::WindowMaximizeButtonHint)) << "still resizable as before";
         viewer.close();
     }
+    keypad.hide();
+}
+
+TEST_F(HelpMenuTest, SecondaryWindowsLieWhollyOnTheKeypadsScreenFrameIncluded)
+{
+    keypad.show();
+    const QRect area = keypad.screen()->availableGeometry();
+    for (ViewerKind kind : {ViewerKind::Faq, ViewerKind::License}) {
+        SCOPED_TRACE(DocumentViewer::caption(kind).toStdString());
+        DocumentViewer viewer(kind, QStringLiteral(GLYPHWARD_ASSETS_DIR), &keypad, stacking);
+        if (kind == ViewerKind::License) {
+            // The client area at 1155, 345 twips, or lower where the title bar would not fit above it.
+            EXPECT_EQ(viewer.geometry().left(), area.left() + 77);
+            EXPECT_GE(viewer.geometry().top(), area.top() + 23);
+            EXPECT_LE(viewer.geometry().top(), area.top() + 30);
+        }
+        // As on a screen smaller than the design size (at 1.5x scaling, say).
+        viewer.resize(area.width() + 300, area.height() + 300);
+        viewer.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&viewer));
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(area.contains(viewer.frameGeometry()))
+            << "frame " << viewer.frameGeometry().y() << ".." << viewer.frameGeometry().bottom() << " on " << area.y()
+            << ".." << area.bottom();
+        EXPECT_LE(viewer.view()->geometry().bottom(), viewer.height()) << "the view, and its scroll bar, show whole";
+
+        // Pushed past the top edge, the title bar comes back onto the screen.
+        viewer.move(viewer.x(), area.top() - 40);
+        QCoreApplication::processEvents();
+        EXPECT_GE(viewer.frameGeometry().top(), area.top());
+        viewer.close();
+    }
+    help.OpenAbout();
+    ASSERT_NE(help.aboutWindow(), nullptr);
+    EXPECT_TRUE(area.contains(help.aboutWindow()->frameGeometry()));
+    EXPECT_EQ(help.aboutWindow()->pos(), area.topLeft() + QPoint(264, 92));
+    help.CloseAboutIfOpen();
     keypad.hide();
 }
 
