@@ -214,7 +214,9 @@ void DocumentViewer::fitView()
 
 void DocumentViewer::showEvent(QShowEvent* event)
 {
-    QDialog::showEvent(event);
+    // QDialog would centre the F.A.Q. over the keypad, covering it: where it goes is the window manager's
+    // choice. The License viewer was placed already.
+    QWidget::showEvent(event);
     keepOnKeypadScreen(this, m_keypad);
     // The modal call blocks until the viewer closes, so it takes the topmost band from here.
     m_stacking.SetTopMost(this, true);

@@ -41,6 +41,12 @@ void keepOnKeypadScreen(QWidget* window, const QWidget* keypad)
     if (size != window->size()) {
         window->resize(size);
     }
+    // A window that nobody placed is the window manager's to place: until it has framed it, only its size is
+    // looked after.
+    const bool framed = window->frameGeometry() != window->geometry();
+    if (!framed && !window->testAttribute(Qt::WA_Moved)) {
+        return;
+    }
     const QRect outer = QRect(window->geometry().topLeft(), size).marginsAdded(frame);
     const int dx = std::max(area.left() - outer.left(), std::min(0, area.right() - outer.right()));
     const int dy = std::max(area.top() - outer.top(), std::min(0, area.bottom() - outer.bottom()));
