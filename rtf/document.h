@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -50,15 +51,25 @@ struct Run
 };
 
 // A paragraph, or a whole table row with its cells separated by '\t'. A list item's bullet or number is
-// ordinary text at the start of its first run. Indents are in twips (1/1440 inch); the first-line indent
-// is relative to the left one and may be negative.
+// ordinary text at the start of its first run. Indents and spacing are in twips (1/1440 inch); the first-line
+// indent is relative to the left one and may be negative.
 struct Paragraph
 {
     Alignment alignment = Alignment::Left;
     int leftIndent = 0;
     int rightIndent = 0;
     int firstLineIndent = 0;
+    int spaceBefore = 0;
+    int spaceAfter = 0;
     std::vector<Run> runs;
+
+    // Only a table row has cells. Each starts at a byte offset into the row's text; the '\t' before every
+    // start but the first separates the cells, any other '\t' is the cells' own.
+    std::vector<std::size_t> cellStarts;
+    // The cells' right edges from \cellx, in twips from the row's left, as far as the row gives them.
+    std::vector<int> cellRightEdges;
+
+    bool isTableRow() const { return !cellStarts.empty(); }
 
     bool operator==(const Paragraph&) const = default;
 };

@@ -278,7 +278,11 @@ enum class Action
     LeftIndent,
     RightIndent,
     FirstLineIndent,
+    SpaceBefore,
+    SpaceAfter,
     InTable,
+    RowDefaults,
+    CellEdge,
     Par,
     Line,
     Tab,
@@ -327,6 +331,7 @@ constexpr WordEntry kWords[] = {
     {"buptim", Action::SkipDestination},
     {"category", Action::SkipDestination},
     {"cell", Action::Cell},
+    {"cellx", Action::CellEdge},
     {"cf", Action::Colour},
     {"colorschememapping", Action::SkipDestination},
     {"colortbl", Action::ColourTable},
@@ -456,6 +461,8 @@ constexpr WordEntry kWords[] = {
     {"rsidtbl", Action::SkipDestination},
     {"rtlmark", Action::Character, 0x200F},
     {"rxe", Action::SkipDestination},
+    {"sa", Action::SpaceAfter},
+    {"sb", Action::SpaceBefore},
     {"sect", Action::Break},
     {"shp", Action::SkipDestination},
     {"shpgrp", Action::SkipDestination},
@@ -475,6 +482,7 @@ constexpr WordEntry kWords[] = {
     {"template", Action::SkipDestination},
     {"themedata", Action::SkipDestination},
     {"title", Action::SkipDestination},
+    {"trowd", Action::RowDefaults},
     {"txe", Action::SkipDestination},
     {"u", Action::Unicode},
     {"uc", Action::UnicodeSkip},
@@ -554,6 +562,8 @@ struct ParaState
     int leftIndent = 0;
     int rightIndent = 0;
     int firstLineIndent = 0;
+    int spaceBefore = 0;
+    int spaceAfter = 0;
     bool inTable = false;
 };
 
@@ -708,7 +718,10 @@ private:
                 paragraphBreak();
             }
             break;
-        default: // \- (an optional hyphen), \| and \: among them
+        case '-': // an optional hyphen: the layout may break the word there
+            character(0x00AD);
+            break;
+        default: // \| and \: among them
             break;
         }
     }
@@ -841,8 +854,22 @@ private:
         case Action::FirstLineIndent:
             s.para.firstLineIndent = std::clamp(p, -kMaxIndent, kMaxIndent);
             break;
+        case Action::SpaceBefore:
+            s.para.spaceBefore = std::clamp(p, 0, kMaxIndent);
+            break;
+        case Action::SpaceAfter:
+            s.para.spaceAfter = std::clamp(p, 0, kMaxIndent);
+            break;
         case Action::InTable:
             s.para.inTable = on;
+            break;
+        case Action::RowDefaults:
+            m_rowEdges.clear();
+            break;
+        case Action::CellEdge:
+            if (m_rowEdges.size() < kMaxCellsPerRow) {
+                m_rowEdges.push_back(std::clamp(p, -kMaxIndent, kMaxIndent));
+            }
             break;
         case Action::Par:
             paragraphBreak();
@@ -1024,9 +1051,19 @@ private:
         if (m_separatorsOwed > 0) {
             const std::size_t owed = m_separatorsOwed;
             m_separatorsOwed = 0;
-            appendToRun(std::string(owed, '\t'));
+            appendSeparators(owed);
         }
         appendToRun(text);
+    }
+
+    void appendSeparators(std::size_t count)
+    {
+        for (std::size_t i = 0; i < count && !m_stopped; ++i) {
+            appendToRun("\t");
+            if (m_cellStarts.size() + 1 < kMaxCellsPerRow) {
+                m_cellStarts.push_back(m_textBytes);
+            }
+        }
     }
 
     void appendToRun(std::string_view text)
@@ -1043,6 +1080,7 @@ private:
         }
         charge(text.size());
         m_paragraph.runs.back().text += text;
+        m_textBytes += text.size();
     }
 
     std::optional<Rgb> colourOf(const CharState& chars) const
@@ -1107,8 +1145,9 @@ private:
         }
         // The last \cell leaves one separator owed for a cell that never comes.
         if (m_separatorsOwed > 1) {
-            appendToRun(std::string(m_separatorsOwed - 1, '\t'));
+            appendSeparators(m_separatorsOwed - 1);
         }
+        m_rowOpen = true;
         finishParagraph();
     }
 
@@ -1120,11 +1159,21 @@ private:
         m_paragraph.leftIndent = para.leftIndent;
         m_paragraph.rightIndent = para.rightIndent;
         m_paragraph.firstLineIndent = para.firstLineIndent;
-        charge(kParagraphCharge);
+        m_paragraph.spaceBefore = para.spaceBefore;
+        m_paragraph.spaceAfter = para.spaceAfter;
+        if (m_rowOpen) {
+            m_paragraph.cellStarts.push_back(0);
+            m_paragraph.cellStarts.insert(m_paragraph.cellStarts.end(), m_cellStarts.begin(), m_cellStarts.end());
+            m_paragraph.cellRightEdges = m_rowEdges;
+        }
+        charge(kParagraphCharge + m_paragraph.cellStarts.size() * sizeof(std::size_t) +
+               m_paragraph.cellRightEdges.size() * sizeof(int));
         m_document.paragraphs.push_back(std::move(m_paragraph));
         m_paragraph = Paragraph{};
         m_rowOpen = false;
         m_separatorsOwed = 0;
+        m_cellStarts.clear();
+        m_textBytes = 0;
     }
 
     Lexer m_lexer;
@@ -1152,6 +1201,9 @@ private:
     CharState m_runChars;
     bool m_rowOpen = false;
     std::size_t m_separatorsOwed = 0;
+    std::size_t m_textBytes = 0;           // of m_paragraph
+    std::vector<std::size_t> m_cellStarts; // of m_paragraph's cells after its first
+    std::vector<int> m_rowEdges;           // since the last \trowd
 };
 
 bool isBlank(char c)

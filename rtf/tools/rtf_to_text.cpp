@@ -84,7 +84,15 @@ void printRuns(const rtf::Document& document, std::ostream& out)
 {
     for (const rtf::Paragraph& paragraph : document.paragraphs) {
         out << "paragraph " << alignmentName(paragraph.alignment) << " left " << paragraph.leftIndent << " right "
-            << paragraph.rightIndent << " first " << paragraph.firstLineIndent << '\n';
+            << paragraph.rightIndent << " first " << paragraph.firstLineIndent << " before " << paragraph.spaceBefore
+            << " after " << paragraph.spaceAfter;
+        if (paragraph.isTableRow()) {
+            out << " row of " << paragraph.cellStarts.size() << " cells, edges";
+            for (const int edge : paragraph.cellRightEdges) {
+                out << ' ' << edge;
+            }
+        }
+        out << '\n';
         for (const rtf::Run& run : paragraph.runs) {
             const rtf::CharFormat& f = run.format;
             out << "  " << f.halfPoints / 2 << (f.halfPoints % 2 ? ".5" : "") << "pt";

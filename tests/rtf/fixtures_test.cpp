@@ -119,6 +119,22 @@ TEST(RtfFixtures, FormattingFromAWordProcessor)
     EXPECT_EQ(item.runs.at(0).format.fontFamily, "OpenSymbol");
 }
 
+TEST(RtfFixtures, TableAndSpacingFromAWordProcessor)
+{
+    const rtf::Result table = rtf::parse(readFile(kData / "fixtures" / "table.rtf"));
+    const auto& paragraphs = table.document.paragraphs;
+    ASSERT_EQ(paragraphs.size(), 6u);
+    for (std::size_t i = 0; i < paragraphs.size(); ++i) {
+        SCOPED_TRACE(rtf::paragraphText(paragraphs[i]));
+        const bool row = i >= 1 && i <= 4;
+        EXPECT_EQ(paragraphs[i].isTableRow(), row);
+        EXPECT_EQ(paragraphs[i].cellRightEdges, (row ? std::vector<int>{571, 2777} : std::vector<int>{}));
+        EXPECT_EQ(paragraphs[i].spaceAfter, row ? 0 : 140) << "the Text Body style's spacing";
+        EXPECT_EQ(paragraphs[i].spaceBefore, 0);
+    }
+    EXPECT_EQ(paragraphs[4].cellStarts, (std::vector<std::size_t>{0, 4})) << "Esc, then Close the keypad";
+}
+
 // Inputs the fuzzer found or started from: each must parse and give well-formed UTF-8.
 TEST(RtfFixtures, FuzzFindingsAndSeedsParse)
 {

@@ -67,7 +67,7 @@ TEST(RtfReader, ControlWordsGiveTheirText)
         {"CR and LF in the source", "a\r\nb\nc\rd", "abcd\n"},
         {"backslash before a line end", "a\\\nb\\\r\nc", "a\nb\nc\n"},
         {"escaped braces and backslash", R"(\{x\}\\)", "{x}\\\n"},
-        {"non-breaking space, optional hyphen, non-breaking hyphen", R"(a\~b\-c\_d)", "a\u00A0bc\u2011d\n"},
+        {"non-breaking space, optional hyphen, non-breaking hyphen", R"(a\~b\-c\_d)", "a\u00A0b\u00ADc\u2011d\n"},
         {"typographic characters", R"(\emdash\endash\bullet\lquote\rquote\ldblquote\rdblquote)",
          "\u2014\u2013\u2022\u2018\u2019\u201C\u201D\n"},
         {"one space ends a control word, the next is text", R"(a\tab  b)", "a\t b\n"},
@@ -161,6 +161,73 @@ TEST(RtfReader, TableRowsBecomeParagraphsWithTabSeparatedCells)
     });
 }
 
+TEST(RtfReader, TableRowsKnowWhereTheirCellsStartAndTheirEdges)
+{
+    struct Row
+    {
+        std::string text;
+        std::vector<std::size_t> cellStarts; // empty: not a row
+        std::vector<int> edges;
+    };
+    const struct
+    {
+        const char* what;
+        std::string input;
+        std::vector<Row> rows;
+    } cases[] = {
+        {"edges from \\cellx",
+         R"(\trowd\cellx1000\cellx2500\pard\intbl a\cell bc\cell\row)",
+         {{"a\tbc", {0, 2}, {1000, 2500}}}},
+        {"a tab inside a cell is the cell's",
+         R"(\trowd\cellx900\cellx1800\intbl a\tab b\cell c\cell\row)",
+         {{"a\tb\tc", {0, 4}, {900, 1800}}}},
+        {"nested cells stay inside their cell",
+         R"(\intbl a\nestcell b\nestcell\nestrow\cell z\cell\row)",
+         {{"a\tb\t\n\tz", {0, 6}, {}}}},
+        {"empty cells", R"(\trowd\pard\intbl\cell x\cell\cell\row)", {{"\tx\t", {0, 1, 3}, {}}}},
+        {"the edges hold until \\trowd",
+         R"(\trowd\cellx700\intbl a\cell\row\intbl b\cell\row\trowd\intbl c\cell\row\pard d\par)",
+         {{"a", {0}, {700}}, {"b", {0}, {700}}, {"c", {0}, {}}, {"d", {}, {}}}},
+        {"a paragraph after a row is none",
+         R"(\trowd\cellx700\intbl a\cell\row\pard b\par)",
+         {{"a", {0}, {700}}, {"b", {}, {}}}},
+        {"a row cut short", R"(\trowd\cellx700\cellx800\intbl a\cell b)", {{"a\tb", {0, 2}, {700, 800}}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const rtf::Result result = rtf::parse(document(c.input));
+        const auto& paragraphs = result.document.paragraphs;
+        ASSERT_EQ(paragraphs.size(), c.rows.size());
+        for (std::size_t i = 0; i < paragraphs.size(); ++i) {
+            EXPECT_EQ(rtf::paragraphText(paragraphs[i]), c.rows[i].text);
+            EXPECT_EQ(paragraphs[i].isTableRow(), !c.rows[i].cellStarts.empty());
+            EXPECT_EQ(paragraphs[i].cellStarts, c.rows[i].cellStarts);
+            EXPECT_EQ(paragraphs[i].cellRightEdges, c.rows[i].edges);
+        }
+    }
+
+    // Cells beyond the bound join the last one, their separators kept as its text.
+    std::string wide = "\\trowd";
+    for (int i = 1; i <= 70; ++i) {
+        wide += "\\cellx" + std::to_string(i * 100);
+    }
+    for (int i = 0; i < 70; ++i) {
+        wide += "\\intbl x\\cell";
+    }
+    const rtf::Result result = rtf::parse(document(wide + "\\row"));
+    ASSERT_EQ(result.document.paragraphs.size(), 1u);
+    const rtf::Paragraph& row = result.document.paragraphs[0];
+    std::string text = "x";
+    for (int i = 1; i < 70; ++i) {
+        text += "\tx";
+    }
+    EXPECT_EQ(rtf::toPlainText(result.document), text + "\n");
+    ASSERT_EQ(row.cellStarts.size(), rtf::kMaxCellsPerRow);
+    EXPECT_EQ(row.cellStarts.back(), 2 * (rtf::kMaxCellsPerRow - 1));
+    EXPECT_EQ(row.cellRightEdges.size(), rtf::kMaxCellsPerRow);
+    EXPECT_EQ(row.cellRightEdges.back(), 6400);
+}
+
 TEST(RtfReader, FormattingIsInheritedByGroupsAndRestoredAfterThem)
 {
     const rtf::Result result = rtf::parse(
@@ -225,9 +292,10 @@ TEST(RtfReader, FontTablesWithoutGroupsAndWithoutTerminators)
 
 TEST(RtfReader, ParagraphPropertiesComeFromTheParagraphMark)
 {
-    const rtf::Result result = rtf::parse(R"({\rtf1\ansi \pard\qc\li720\ri360\fi-180 centred\par)"
+    const rtf::Result result = rtf::parse(R"({\rtf1\ansi \pard\qc\li720\ri360\fi-180\sb120\sa240 centred\par)"
                                           R"(\qr right\par \qj justified\par \ql left\par)"
-                                          R"(\pard {\qc in a group\par}after the group\par)"
+                                          R"(\pard {\qc\sb60 in a group\par}after the group\par)"
+                                          R"(\sb-20\sa99999 out of range\par)"
                                           R"(\pard\li100 \line\pard ends plain})");
     ASSERT_TRUE(result.ok());
     struct Expected
@@ -236,11 +304,18 @@ TEST(RtfReader, ParagraphPropertiesComeFromTheParagraphMark)
         int left;
         int right;
         int firstLine;
+        int before;
+        int after;
     };
     const Expected expected[] = {
-        {Alignment::Centre, 720, 360, -180}, {Alignment::Right, 720, 360, -180}, {Alignment::Justified, 720, 360, -180},
-        {Alignment::Left, 720, 360, -180},   {Alignment::Centre, 0, 0, 0},       {Alignment::Left, 0, 0, 0},
-        {Alignment::Left, 0, 0, 0},
+        {Alignment::Centre, 720, 360, -180, 120, 240},
+        {Alignment::Right, 720, 360, -180, 120, 240},
+        {Alignment::Justified, 720, 360, -180, 120, 240},
+        {Alignment::Left, 720, 360, -180, 120, 240},
+        {Alignment::Centre, 0, 0, 0, 60, 0},
+        {Alignment::Left, 0, 0, 0, 0, 0},
+        {Alignment::Left, 0, 0, 0, 0, 31680},
+        {Alignment::Left, 0, 0, 0, 0, 0},
     };
     const auto& paragraphs = result.document.paragraphs;
     ASSERT_EQ(paragraphs.size(), std::size(expected));
@@ -250,6 +325,8 @@ TEST(RtfReader, ParagraphPropertiesComeFromTheParagraphMark)
         EXPECT_EQ(paragraphs[i].leftIndent, expected[i].left);
         EXPECT_EQ(paragraphs[i].rightIndent, expected[i].right);
         EXPECT_EQ(paragraphs[i].firstLineIndent, expected[i].firstLine);
+        EXPECT_EQ(paragraphs[i].spaceBefore, expected[i].before);
+        EXPECT_EQ(paragraphs[i].spaceAfter, expected[i].after);
     }
     EXPECT_EQ(rtf::paragraphText(paragraphs.back()), "\nends plain") << "\\line stays inside the paragraph";
 }
@@ -349,6 +426,15 @@ TEST(RtfReader, HugeInputsStayWithinTheBounds)
         {"characters", repeated("\\u8226?")},
         {"opening braces", repeated("{")},
         {"cells", repeated("\\intbl\\cell ")},
+        {"rows that all take 64 cell edges",
+         [&] {
+             std::string s = repeated("\\intbl x\\row ");
+             std::string edges = "\\trowd";
+             for (int i = 1; i <= 64; ++i) {
+                 edges += "\\cellx" + std::to_string(i * 100);
+             }
+             return s.insert(12, edges);
+         }()},
         {"a font table", fontTable()},
         {"one long parameter", repeated("9").insert(12, "\\fs")},
     };
@@ -360,11 +446,14 @@ TEST(RtfReader, HugeInputsStayWithinTheBounds)
         EXPECT_LT(seconds, 10.0) << c.what;
         std::size_t runs = 0;
         std::size_t text = 0;
+        std::size_t cells = 0;
         for (const rtf::Paragraph& paragraph : result.document.paragraphs) {
             runs += paragraph.runs.size();
             text += rtf::paragraphText(paragraph).size();
+            cells += paragraph.cellStarts.size() * sizeof(std::size_t) + paragraph.cellRightEdges.size() * sizeof(int);
         }
-        EXPECT_LE(text + 128 * (runs + result.document.paragraphs.size()), rtf::kMaxOutputBytes + 4096) << c.what;
+        EXPECT_LE(text + cells + 128 * (runs + result.document.paragraphs.size()), rtf::kMaxOutputBytes + 4096)
+            << c.what;
     }
 }
 
