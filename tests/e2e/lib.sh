@@ -358,22 +358,29 @@ dragField()
 
 declare -A targetOut targetHover targetPoint
 
-# startTarget NAME X Y [--copy]: a drop target window at X Y; its text lands in targetOut[NAME], it creates
-# targetHover[NAME] once it has accepted a drag over it, and the point to drop on is targetPoint[NAME].
-startTarget()
+# launchTarget NAME KIND EXECUTABLE X Y [OPTION...]: runs a drop target program (both take the same options)
+# at X Y; its text lands in targetOut[NAME], it creates targetHover[NAME] once it has accepted a drag over it,
+# and the point to drop on is targetPoint[NAME].
+launchTarget()
 {
-    local name=$1 x=$2 y=$3
-    shift 3
+    local name=$1 kind=$2 exe=$3 x=$4 y=$5
+    shift 5
     targetOut[$name]="$e2eTmp/$name.text"
     targetHover[$name]="$e2eTmp/$name.hover"
-    launch "$name" "$dropTargetExe" --title "Glyphward drop target $name" --out "${targetOut[$name]}" \
+    launch "$name" "$exe" --title "Glyphward $kind $name" --out "${targetOut[$name]}" \
         --hover "${targetHover[$name]}" --at "$x,$y" --timeout 110 "$@"
     local wid ox oy w h
-    wid=$(waitWindow "$launchedPid" "drop target $name") || exit 1
+    wid=$(waitWindow "$launchedPid" "$kind $name") || exit 1
     read -r ox oy <<<"$(clientOrigin "$wid")"
     read -r w h <<<"$(clientSize "$wid")"
     targetPoint[$name]="$((ox + w / 2)) $((oy + h / 2))"
-    step "drop target $name ready, dropping at ${targetPoint[$name]}"
+    step "$kind $name ready${*:+ ($*)}, dropping at ${targetPoint[$name]}"
+}
+
+# startTarget NAME X Y [--copy]: the Qt drop target (a masked line edit) at X Y.
+startTarget()
+{
+    launchTarget "$1" "drop target" "$dropTargetExe" "${@:2}"
 }
 
 # dragToTarget NAME: forgets what the target received so far, then drags the field onto it.
@@ -394,22 +401,11 @@ expectDropped()
 }
 
 # startXdndTarget NAME X Y [OPTION...]: the bare Xlib target (xdnd_target, named by GLYPHWARD_XDND_TARGET) at X Y,
-# with its options (--want, --action, --time, --requestor, --targets); otherwise as startTarget.
+# with its options (--want, --action, --time, --requestor, --targets).
 startXdndTarget()
 {
-    local name=$1 x=$2 y=$3 exe=${GLYPHWARD_XDND_TARGET:-}
-    shift 3
-    [[ -x $exe ]] || fail "GLYPHWARD_XDND_TARGET does not name the xdnd_target executable"
-    targetOut[$name]="$e2eTmp/$name.text"
-    targetHover[$name]="$e2eTmp/$name.hover"
-    launch "$name" "$exe" --title "Glyphward XDND target $name" --out "${targetOut[$name]}" \
-        --hover "${targetHover[$name]}" --at "$x,$y" --timeout 110 "$@"
-    local wid ox oy w h
-    wid=$(waitWindow "$launchedPid" "XDND target $name") || exit 1
-    read -r ox oy <<<"$(clientOrigin "$wid")"
-    read -r w h <<<"$(clientSize "$wid")"
-    targetPoint[$name]="$((ox + w / 2)) $((oy + h / 2))"
-    step "XDND target $name ready ($*), dropping at ${targetPoint[$name]}"
+    [[ -x ${GLYPHWARD_XDND_TARGET:-} ]] || fail "GLYPHWARD_XDND_TARGET does not name the xdnd_target executable"
+    launchTarget "$1" "XDND target" "$GLYPHWARD_XDND_TARGET" "${@:2}"
 }
 
 # --- a GTK password dialog -----------------------------------------------------------------------------------
