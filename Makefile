@@ -15,7 +15,7 @@ TEST_PACKAGES := libgtest-dev clang-format xvfb xauth openbox xdotool x11-utils 
 	mutter xwayland pipewire pipewire-bin wireplumber dbus-daemon dbus-bin python3-gi gir1.2-glib-2.0 \
 	at-spi2-core python3-pyatspi gir1.2-atspi-2.0 gir1.2-gtk-4.0
 
-.PHONY: run test check-sanitize build configure deps test-deps package screenshot format clean
+.PHONY: run test check-sanitize build configure deps test-deps package screenshot format clean windows
 
 run: build
 	$(BUILD_DIR)/glyphward
@@ -57,6 +57,20 @@ test-deps: deps
 package: build
 	@scripts/install-packages dpkg-dev
 	cmake --build $(BUILD_DIR) --target package
+
+# The portable Windows program, cross-built with MinGW-w64 against a static Qt built once from Debian's own
+# Qt source into ~/.cache/glyphward (scripts/windows-qt; the first time takes about half an hour here):
+# $(WINDOWS_DIR)/glyphward-<version>-win64.zip.
+WINDOWS_DIR ?= build-windows
+WINDOWS_PACKAGES := cmake ninja-build g++-mingw-w64-x86-64-posix dpkg-dev qt6-base-dev
+
+windows:
+	@scripts/install-packages $(WINDOWS_PACKAGES)
+	qt=$$(scripts/windows-qt) && cmake -S . -B $(WINDOWS_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+		-DGLYPHWARD_TESTS=OFF -DCMAKE_TOOLCHAIN_FILE=$$qt/lib/cmake/Qt6/qt.toolchain.cmake \
+		-DQT_CHAINLOAD_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.toolchain.cmake
+	cmake --build $(WINDOWS_DIR) -j $(JOBS) --target glyphward
+	scripts/windows-zip $(WINDOWS_DIR) $$(sed -n 's/^project(glyphward VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
 # Redraws the README's picture of the keypad.
 screenshot: build
