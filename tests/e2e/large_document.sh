@@ -10,9 +10,7 @@ awk 'BEGIN { printf "{\\rtf1\\ansi "; for (i = 0; i < 20000; i++) printf (i % 2 
     >"$keypadDir/Help.rtf"
 startKeypad
 
-viewerShown() { xdotool search --onlyvisible --name '^Glyphward OSK F\.A\.Q\.$' >/dev/null 2>&1; }
-xdotool windowactivate --sync "$keypadWid" key alt+h key f
-poll 5 viewerShown || fail "the F.A.Q. viewer did not open within 5s"
+openViewer f "Glyphward OSK F.A.Q."
 step "the F.A.Q. of 20,000 runs is open"
 
 xdotool key Escape

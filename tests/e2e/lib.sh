@@ -354,6 +354,31 @@ dragField()
     step "dragged the field to $tx $ty"
 }
 
+# --- the Help menu's viewers --------------------------------------------------------------------------------
+
+# viewerShown CAPTION: true once a window titled exactly CAPTION is visible; sets viewerWid.
+viewerWid=
+viewerShown()
+{
+    viewerWid=$(xdotool search --onlyvisible --name "^${1//./\\.}\$" 2>/dev/null | head -n 1) && [[ -n $viewerWid ]]
+}
+
+# openViewer LETTER CAPTION: Help, then the item with that letter (f: F.A.Q., l: License), from the keypad; waits
+# for the viewer and sets viewerWid. The menu bar must be shown.
+openViewer()
+{
+    xdotool windowactivate --sync "$keypadWid" key alt+h key "$1"
+    poll 5 viewerShown "$2" || fail "no window titled \"$2\" after Help, $1"
+}
+
+# closeViewer CAPTION: Esc in the viewer; waits until it is gone.
+closeViewer()
+{
+    xdotool windowactivate --sync "$viewerWid" key Escape
+    gone() { ! viewerShown "$1"; }
+    poll 5 gone "$1" || fail "$1 did not close"
+}
+
 # --- drop targets --------------------------------------------------------------------------------------------
 
 declare -A targetOut targetHover targetPoint

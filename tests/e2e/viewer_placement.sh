@@ -11,12 +11,9 @@ read -r screenWidth screenHeight < <(xwininfo -root | awk '/^ *Width:/ { w = $NF
 prepareKeypad menu.dd=TRUE
 startKeypad
 
-viewerWid=
-viewerShown() { viewerWid=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) && [[ -n $viewerWid ]]; }
 for viewer in "F.A.Q.:f" "Liscense Agreement:l"; do
     caption="Glyphward OSK ${viewer%:*}"
-    xdotool windowactivate --sync "$keypadWid" key alt+h key "${viewer##*:}"
-    poll 5 viewerShown "$caption" || fail "no window titled \"$caption\""
+    openViewer "${viewer##*:}" "$caption"
     poll 5 isPlaced "$viewerWid" || fail "$caption did not settle"
     read -r x y <<<"$(clientOrigin "$viewerWid")"
     read -r w h <<<"$(clientSize "$viewerWid")"
@@ -27,7 +24,5 @@ for viewer in "F.A.Q.:f" "Liscense Agreement:l"; do
     if [[ $caption == *Liscense* ]]; then
         ((x == 77)) || fail "$caption: client area at x $x, not 77 (1155 twips)"
     fi
-    xdotool windowactivate --sync "$viewerWid" key Escape
-    gone() { ! viewerShown "$caption"; }
-    poll 5 gone || fail "$caption did not close"
+    closeViewer "$caption"
 done

@@ -9,22 +9,17 @@ startKeypad
 
 isAbove() { [[ $(xprop -id "$1" _NET_WM_STATE 2>/dev/null) == *_NET_WM_STATE_ABOVE* ]]; }
 isNotAbove() { ! isAbove "$1"; }
-viewerWid=
-viewerShown() { viewerWid=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) && [[ -n $viewerWid ]]; }
 
 for viewer in "F.A.Q.:f" "Liscense Agreement:l"; do
     caption="Glyphward OSK ${viewer%:*}"
-    xdotool windowactivate --sync "$keypadWid" key alt+h key "${viewer##*:}"
-    poll 5 viewerShown "$caption" || fail "no window titled \"$caption\" after Help, ${viewer##*:}"
+    openViewer "${viewer##*:}" "$caption"
     poll 2 isAbove "$viewerWid" || fail "$caption is not in the topmost band"
     poll 2 isNotAbove "$keypadWid" || fail "the keypad kept the topmost band while $caption is open"
     owner=$(xprop -id "$viewerWid" WM_TRANSIENT_FOR 2>/dev/null | awk '{ print $NF }')
     ((owner == keypadWid)) || fail "$caption is not transient for the keypad (WM_TRANSIENT_FOR: $owner)"
     step "$caption is open and on top, owned by the keypad"
 
-    xdotool windowactivate --sync "$viewerWid" key Escape
-    gone() { ! viewerShown "$caption"; }
-    poll 5 gone || fail "$caption did not close"
+    closeViewer "$caption"
     poll 2 isAbove "$keypadWid" || fail "the keypad did not take the topmost band back from $caption"
 done
 
